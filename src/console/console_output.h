@@ -1,0 +1,76 @@
+#pragma once
+// Console output: every line the tool prints, the line editor's writer,
+// its cursor queries and its cursor placement. A write goes to the screen
+// buffer cell by cell when standard output is a console (screen mode) and
+// through unchanged otherwise (pass-through mode).
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/console.h"
+
+namespace quorvane {
+
+struct ConsoleHandles {
+  platform::ConsoleHandle input = nullptr;
+  platform::ConsoleHandle output = nullptr;
+};
+
+struct TextArea {
+  std::int16_t left = 0;
+  std::int16_t top = 0;
+  std::int16_t right = 0;
+  std::int16_t bottom = 0;
+};
+
+struct ConsoleState {
+  bool handlesReady = false;
+  ConsoleHandles handles;
+  TextArea textArea;
+  bool textAreaReady = false;
+  int regionTop = -1;  // rows of the scroll region, relative to the text area; -1: not fixed
+  int regionBottom = -1;
+  bool pendingAdvance = false;  // a line advance owed by a write that ended in the last cell
+};
+
+struct ColumnsRows {
+  int cols = 0;
+  int rows = 0;
+};
+
+struct ColumnRow {
+  int column = 0;
+  int row = 0;
+};
+
+inline constexpr unsigned writeEvenIfEmpty = 8;
+
+// Clears the console state to its start values; run once at start-up.
+void resetConsoleState();
+
+// The standard handles, fetched on the first call, which also adds
+// processed input to a console input's mode.
+ConsoleHandles consoleHandles();
+
+// Writes count bytes at the cursor. With flags writeEvenIfEmpty an empty
+// write still carries out an owed line advance and places the cursor.
+// Returns 0 for an empty call, -1 when pass-through writing failed.
+int consoleWrite(const void* bytes, std::size_t count, unsigned flags = 0);
+
+void printLine(std::string_view text);
+void printText(std::string_view text);
+void printEmptyLine();
+
+// Columns and rows of the text area; (80, 25) when there is none.
+ColumnsRows textAreaSize();
+// The cursor, 1-based within the text area; (0, 0) when unknown.
+ColumnRow cursorPosition();
+// Places the cursor at a 1-based row and column (0 keeps the current one)
+// and sets its visibility (-1 keeps it, 0 hides, 1 shows). Returns the
+// state word: row << 8 | column, plus 0x10000 if the cursor was visible.
+int locate(int row, int column, int visibility);
+
+// Whether standard input is a console (and not a file or pipe).
+bool inputIsConsole();
+
+}  // namespace quorvane

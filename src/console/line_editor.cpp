@@ -1,0 +1,7 @@
+#include "console/line_editor.h"
+
+namespace quorvane {
+
+std::optional<std::string> editLine() { return std::string{}; }
+
+}  // namespace quorvane
