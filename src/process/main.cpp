@@ -1,0 +1,19 @@
+// The process entry: set up the run-time, register its end among the exit
+// routines, keep the arguments and run the dialogue, which ends the process.
+
+#include <cstdlib>
+
+#include "files/target_path.h"
+#include "patch/patch_dialogue.h"
+#include "process/runtime.h"
+
+namespace {
+void finishRuntime() { quorvane::runtimeExit(); }
+}  // namespace
+
+int main(int argc, char** argv) {
+  quorvane::runtimeInit();
+  std::atexit(finishRuntime);
+  quorvane::captureArguments(argc, argv);
+  quorvane::runPatchDialogue();
+}

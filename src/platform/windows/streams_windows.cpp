@@ -1,0 +1,61 @@
+// Streams on Windows: the C runtime's stdio, with 64-bit positions.
+
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/streams.h"
+
+namespace quorvane::platform {
+
+namespace {
+std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
+}  // namespace
+
+Stream* openStream(std::string_view path, StreamMode mode) {
+  std::string native(path);
+  for (char& c : native) {
+    if (c == '/') c = '\\';
+  }
+  return reinterpret_cast<Stream*>(
+      std::fopen(native.c_str(), mode == StreamMode::readWrite ? "r+b" : "rb"));
+}
+
+bool setStreamBuffer(Stream* stream, std::size_t size) {
+  return std::setvbuf(fileOf(stream), nullptr, _IOFBF, size) == 0;
+}
+
+bool getStreamPosition(Stream* stream, std::int64_t& position) {
+  std::fpos_t where{};
+  if (std::fgetpos(fileOf(stream), &where) != 0) return false;
+  position = static_cast<std::int64_t>(where);
+  return true;
+}
+
+bool setStreamPosition(Stream* stream, std::int64_t position) {
+  const std::fpos_t where = position;
+  return std::fsetpos(fileOf(stream), &where) == 0;
+}
+
+bool flushStream(Stream* stream) { return std::fflush(fileOf(stream)) == 0; }
+
+bool commitStream(Stream* stream) {
+  return std::fflush(fileOf(stream)) == 0 && _commit(_fileno(fileOf(stream))) == 0;
+}
+
+std::int64_t streamFileLength(Stream* stream) {
+  return _filelengthi64(_fileno(fileOf(stream)));
+}
+
+std::size_t readStream(Stream* stream, void* bytes, std::size_t count) {
+  return std::fread(bytes, 1, count, fileOf(stream));
+}
+
+std::size_t writeStream(Stream* stream, const void* bytes, std::size_t count) {
+  return std::fwrite(bytes, 1, count, fileOf(stream));
+}
+
+bool closeStream(Stream* stream) { return std::fclose(fileOf(stream)) == 0; }
+
+}  // namespace quorvane::platform

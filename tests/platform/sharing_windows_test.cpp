@@ -1,0 +1,36 @@
+// On Windows a file held open by another program that denies writing can
+// still be opened for reading: the tool must see it as read-only.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "files/error_number.h"
+#include "files/file_table.h"
+
+namespace quorvane {
+namespace {
+
+TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnlyAndStaysUnchanged) {
+  const auto target = std::filesystem::temp_directory_path() / "quorvane-sharing.exe";
+  std::ofstream(target, std::ios::binary) << "0123456789";
+  HANDLE holder = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(openBinary(1, target.string()), ErrNone);
+  EXPECT_EQ(fileAccess(1), FileAccess::read);
+  EXPECT_EQ(fileLength(1), 10);
+  EXPECT_EQ(writeByteAt(1, 1, 'x'), ErrIo);
+  closeAllFiles();
+  ::CloseHandle(holder);
+  std::ifstream in(target, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0123456789");
+  in.close();
+  std::filesystem::remove(target);
+}
+
+}  // namespace
+}  // namespace quorvane
