@@ -1,27 +1,275 @@
 #include "console/console_output.h"
 
+#include <algorithm>
+#include <array>
+
 #include "files/error_number.h"
 
 namespace quorvane {
 
 namespace {
 
+using platform::CharCell;
+using platform::Coord;
+using platform::SmallRect;
+
 ConsoleState consoleState;
 
 constexpr char lineEnd[] = "\r\n";
+constexpr std::size_t runCapacity = 1024;
+constexpr std::uint8_t bel = 7, bs = 8, tab = 9, lf = 10, cr = 13;
+
+// Everything one screen-mode write needs, in screen-buffer cells. The
+// region's rows move down when it slides through a taller buffer.
+struct WriteContext {
+  int regionLeft = 0;
+  int regionRight = 0;
+  int regionTop = 0;
+  int regionBottom = 0;
+  int areaTopAtStart = 0;
+  bool partialRegion = false;
+  int cursorX = 0;
+  int cursorY = 0;
+  int bufferWidth = 80;
+  int bufferHeight = 25;
+  std::uint16_t attribute = 0x07;
+  std::array<std::uint8_t, runCapacity> run{};
+  std::size_t runLength = 0;
+  int predictedColumn = 0;
+  bool movedSinceRun = false;
+};
+
+Coord cell(int x, int y) { return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}; }
+
+SmallRect rect(int left, int top, int right, int bottom) {
+  return {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+          static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
+}
+
+platform::ConsoleHandle output() { return consoleHandles().output; }
+
+void refreshTextArea() {
+  consoleState.textAreaReady = true;
+  platform::ScreenBufferInfo info;
+  if (platform::getConsoleScreenBufferInfo(output(), info)) {
+    consoleState.textArea = {0, info.window.top, static_cast<std::int16_t>(info.size.x - 1),
+                             info.window.bottom};
+  } else {
+    consoleState.textArea = {};
+  }
+}
+
+void ensureTextArea() {
+  if (!consoleState.textAreaReady) refreshTextArea();
+}
+
+bool textAreaUsable() {
+  const TextArea& area = consoleState.textArea;
+  return area.left != area.right && area.top != area.bottom;
+}
+
+// The region takes the text area's height at its first use and keeps it.
+void fixScrollRegion() {
+  if (consoleState.regionTop >= 0) return;
+  const int rows = textAreaSize().rows;
+  consoleState.regionTop = 0;
+  consoleState.regionBottom = rows > 0 ? rows - 1 : 24;
+}
 
 // Hands the bytes to the output handle until all are written; a failing
 // write drops the rest.
-int writeThrough(const char* bytes, std::size_t count) {
-  const platform::ConsoleHandle output = consoleHandles().output;
+int writeThrough(const std::uint8_t* bytes, std::size_t count) {
   while (count > 0) {
     std::uint32_t written = 0;
-    const auto chunk = static_cast<std::uint32_t>(count > 0x40000000 ? 0x40000000 : count);
-    if (!platform::writeFile(output, bytes, chunk, written) || written == 0) return -1;
+    const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(count, 0x40000000));
+    if (!platform::writeFile(output(), bytes, chunk, written) || written == 0) return -1;
     bytes += written;
     count -= written;
   }
   return 0;
+}
+
+void clearRow(const WriteContext& write, int row) {
+  const auto width = static_cast<std::uint32_t>(write.regionRight + 1 - write.regionLeft);
+  std::uint32_t filled = 0;
+  platform::fillConsoleOutputAttribute(output(), write.attribute, width,
+                                       cell(write.regionLeft, row), filled);
+  platform::fillConsoleOutputCharacter(output(), ' ', width, cell(write.regionLeft, row), filled);
+}
+
+void clearRows(const WriteContext& write, int first, int last) {
+  for (int row = first; row <= last; ++row) clearRow(write, row);
+}
+
+// Scrolls by n rows. A whole-area region first slides down through the
+// rows of the buffer below it, moving no cell; at the buffer's end the
+// buffer's contents move up. A region that no longer matches the window
+// scrolls its own rows in place.
+void scroll(WriteContext& write, int n) {
+  const CharCell blank{' ', write.attribute};
+  if (write.partialRegion) {
+    const int height = write.regionBottom + 1 - write.regionTop;
+    if (n >= height) {
+      clearRows(write, write.regionTop, write.regionBottom);
+    } else {
+      platform::scrollConsoleScreenBuffer(
+          output(), rect(write.regionLeft, write.regionTop + n, write.regionRight, write.regionBottom),
+          cell(write.regionLeft, write.regionTop), blank);
+      if (n > height - n) clearRows(write, write.regionTop + (height - n), write.regionBottom);
+    }
+    write.cursorY = write.regionBottom;
+    return;
+  }
+  const int spare = write.bufferHeight - 1 - write.regionBottom;
+  if (spare > 0) {
+    const int slide = std::min(n, spare);
+    write.regionTop += slide;
+    write.regionBottom += slide;
+    n -= slide;
+  }
+  if (n > 0) {
+    const int height = write.bufferHeight;
+    if (n >= height) {
+      clearRows(write, write.regionTop, write.regionBottom);
+    } else {
+      platform::scrollConsoleScreenBuffer(output(), rect(0, n, write.bufferWidth - 1, height - 1),
+                                          cell(0, 0), blank);
+      if (n > height - n) clearRows(write, height - n, height - 1);
+    }
+  }
+  write.cursorY = write.regionBottom;
+}
+
+void scrollIfBelow(WriteContext& write) {
+  if (write.cursorY > write.regionBottom) scroll(write, write.cursorY - write.regionBottom);
+}
+
+// Puts the held run into the buffer at the cursor, one row segment per
+// call, wrapping at the region's right edge. A segment the console refuses
+// drops the rest of the run.
+void writeRun(WriteContext& write) {
+  std::array<CharCell, runCapacity> cells;
+  std::size_t done = 0;
+  while (done < write.runLength) {
+    const auto room = static_cast<std::size_t>(std::max(write.regionRight + 1 - write.cursorX, 1));
+    const std::size_t n = std::min(write.runLength - done, room);
+    scrollIfBelow(write);
+    for (std::size_t i = 0; i < n; ++i) cells[i] = {write.run[done + i], write.attribute};
+    SmallRect target = rect(write.cursorX, write.cursorY,
+                            write.cursorX + static_cast<int>(n) - 1, write.cursorY);
+    if (!platform::writeConsoleOutput(output(), cells.data(), cell(static_cast<int>(n), 1),
+                                      cell(0, 0), target)) {
+      break;
+    }
+    done += n;
+    write.cursorX += static_cast<int>(n);
+    if (write.cursorX > write.regionRight) {
+      write.cursorX = write.regionLeft;
+      ++write.cursorY;
+    }
+  }
+  write.runLength = 0;
+  write.movedSinceRun = false;
+}
+
+void holdText(WriteContext& write, std::uint8_t byte, std::size_t count) {
+  if (write.runLength + count > runCapacity) writeRun(write);
+  std::fill_n(write.run.begin() + static_cast<std::ptrdiff_t>(write.runLength), count, byte);
+  write.runLength += count;
+  const int width = write.regionRight - write.regionLeft + 1;
+  write.predictedColumn += static_cast<int>(count);
+  if (write.predictedColumn > write.regionRight) {
+    write.predictedColumn = write.regionLeft + (write.predictedColumn - write.regionLeft) % width;
+  }
+}
+
+// A control byte moves the cursor by the distance between the column it
+// aims at and the predicted one, so that a run the console refused is not
+// counted. The cursor stays inside the region's columns.
+void moveByControl(WriteContext& write, int targetColumn, int rowStep) {
+  if (write.runLength > 0) writeRun(write);
+  write.cursorX = std::clamp(write.cursorX + (targetColumn - write.predictedColumn),
+                             write.regionLeft, write.regionRight);
+  write.cursorY += rowStep;
+  write.predictedColumn = write.cursorX;
+  write.movedSinceRun = true;
+}
+
+void interpret(WriteContext& write, const std::uint8_t* bytes, std::size_t count) {
+  write.predictedColumn = write.cursorX;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t byte = bytes[i];
+    switch (byte) {
+      case bel:
+        platform::beep(1000, 250);
+        break;
+      case bs:
+        moveByControl(write,
+                      write.predictedColumn == write.regionLeft ? write.regionLeft
+                                                                : write.predictedColumn - 1,
+                      0);
+        break;
+      case tab:
+        holdText(write, ' ',
+                 static_cast<std::size_t>(8 - (write.predictedColumn - write.regionLeft) % 8));
+        break;
+      case lf:
+        moveByControl(write, write.regionLeft, 1);
+        break;
+      case cr:
+        moveByControl(write, write.regionLeft, 0);
+        break;
+      default:
+        holdText(write, byte, 1);
+    }
+  }
+  if (write.runLength > 0) {
+    writeRun(write);
+  } else if (write.movedSinceRun) {
+    scrollIfBelow(write);
+  }
+}
+
+WriteContext beginScreenWrite() {
+  fixScrollRegion();
+  const TextArea& area = consoleState.textArea;
+  WriteContext write;
+  write.regionLeft = area.left;
+  write.regionRight = area.right;
+  write.regionTop = area.top + consoleState.regionTop;
+  write.regionBottom = area.top + consoleState.regionBottom;
+  write.areaTopAtStart = area.top;
+  write.partialRegion = write.regionTop != area.top || write.regionBottom != area.bottom;
+  platform::ScreenBufferInfo info;
+  if (platform::getConsoleScreenBufferInfo(output(), info)) {
+    write.cursorX = info.cursorPosition.x;
+    write.cursorY = info.cursorPosition.y;
+    write.bufferWidth = info.size.x;
+    write.bufferHeight = info.size.y;
+    write.attribute = info.attributes;
+  } else {
+    write.cursorX = write.regionLeft;
+    write.cursorY = write.regionTop;
+  }
+  return write;
+}
+
+void endScreenWrite(WriteContext& write) {
+  if (write.cursorX == write.regionLeft && write.cursorY == write.regionBottom + 1) {
+    // The text ended in the region's last cell: the advance waits for more.
+    consoleState.pendingAdvance = true;
+    write.cursorX = write.regionRight;
+    write.cursorY = write.regionBottom;
+  } else {
+    scrollIfBelow(write);
+  }
+  platform::setConsoleCursorPosition(output(), cell(write.cursorX, write.cursorY));
+  if (write.regionTop != write.areaTopAtStart && !write.partialRegion) {
+    platform::setConsoleWindowInfo(
+        output(), true,
+        rect(write.regionLeft, write.regionTop, write.regionRight, write.regionBottom));
+  }
+  refreshTextArea();
 }
 
 }  // namespace
@@ -50,7 +298,20 @@ bool inputIsConsole() {
 
 int consoleWrite(const void* bytes, std::size_t count, unsigned flags) {
   if (count == 0 && (flags & writeEvenIfEmpty) == 0) return 0;
-  return writeThrough(static_cast<const char*>(bytes), count);
+  ensureTextArea();
+  const auto* data = static_cast<const std::uint8_t*>(bytes);
+  if (!textAreaUsable()) return writeThrough(data, count);
+
+  WriteContext write = beginScreenWrite();
+  if (consoleState.pendingAdvance) {
+    consoleState.pendingAdvance = false;
+    ++write.cursorY;
+    write.cursorX = write.regionLeft;
+    scrollIfBelow(write);
+  }
+  interpret(write, data, count);
+  endScreenWrite(write);
+  return 0;
 }
 
 void printText(std::string_view text) {
@@ -68,13 +329,46 @@ void printEmptyLine() {
   setLastError(ErrNone);
 }
 
-ColumnsRows textAreaSize() { return {80, 25}; }
+ColumnsRows textAreaSize() {
+  ensureTextArea();
+  if (!textAreaUsable()) return {80, 25};
+  const TextArea& area = consoleState.textArea;
+  return {area.right - area.left + 1, area.bottom - area.top + 1};
+}
 
-ColumnRow cursorPosition() { return {0, 0}; }
+ColumnRow cursorPosition() {
+  ensureTextArea();
+  platform::ScreenBufferInfo info;
+  if (!platform::getConsoleScreenBufferInfo(output(), info)) return {0, 0};
+  const TextArea area = textAreaUsable() ? consoleState.textArea : TextArea{};
+  return {info.cursorPosition.x + 1 - area.left, info.cursorPosition.y + 1 - area.top};
+}
 
-int locate(int, int, int) {
+int locate(int row, int column, int visibility) {
+  fixScrollRegion();
+  const int cols = textAreaSize().cols;
+  const bool rowRefused =
+      row != 0 && (row < consoleState.regionTop + 1 || row > consoleState.regionBottom + 1);
+  const bool columnRefused = column != 0 && (column < 1 || column > cols);
+  if (rowRefused || columnRefused) {
+    setLastError(ErrBadCall);
+    return locate(0, 0, visibility);
+  }
+  const ColumnRow current = cursorPosition();
+  if (row == 0) row = current.row;
+  if (column == 0) column = current.column;
+
+  platform::CursorInfo shape;
+  const bool wasVisible = platform::getConsoleCursorInfo(output(), shape) && shape.visible;
+  const TextArea area = textAreaUsable() ? consoleState.textArea : TextArea{};
+  if (visibility >= 0 && platform::getConsoleCursorInfo(output(), shape)) {
+    shape.visible = visibility != 0;
+    platform::setConsoleCursorInfo(output(), shape);
+  }
+  consoleState.pendingAdvance = false;
+  platform::setConsoleCursorPosition(output(), cell(column - 1 + area.left, row - 1 + area.top));
   setLastError(ErrNone);
-  return 0;
+  return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? 0x10000 : 0);
 }
 
 }  // namespace quorvane

@@ -19,7 +19,7 @@ bool isOutput(platform::ConsoleHandle handle) { return handle == &outputObject; 
 bool isConsoleInput(platform::ConsoleHandle handle) {
   return isInput(handle) && console.inputIsConsole;
 }
-bool isConsoleOutput(platform::ConsoleHandle handle) {
+bool isScreen(platform::ConsoleHandle handle) {
   return isOutput(handle) && console.outputIsConsole;
 }
 }  // namespace
@@ -28,11 +28,29 @@ SimulatedConsole& simulatedConsole() { return console; }
 
 void resetSimulatedConsole() { console = SimulatedConsole{}; }
 
+void useScreen(int columns, int rows, int windowRows) {
+  console.outputIsConsole = true;
+  console.screen = platform::makeScreen(
+      {static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)},
+      static_cast<std::int16_t>(windowRows));
+}
+
+std::string screenRow(int row) {
+  std::string text;
+  for (int x = 0; x < console.screen.size.x; ++x) {
+    text += static_cast<char>(
+        platform::cellAt(console.screen, {static_cast<std::int16_t>(x), static_cast<std::int16_t>(row)})
+            .byte);
+  }
+  return text;
+}
+
 }  // namespace quorvane::testing
 
 namespace quorvane::platform {
 
 using testing::console;
+using testing::isScreen;
 
 ConsoleHandle getStdHandle(StandardHandle which) {
   return which == StandardHandle::input ? static_cast<ConsoleHandle>(&testing::inputObject)
@@ -40,9 +58,15 @@ ConsoleHandle getStdHandle(StandardHandle which) {
 }
 
 bool getConsoleMode(ConsoleHandle handle, std::uint32_t& mode) {
-  if (!testing::isConsoleInput(handle) && !testing::isConsoleOutput(handle)) return false;
-  mode = testing::isInput(handle) ? console.inputMode : 0;
-  return true;
+  if (testing::isConsoleInput(handle)) {
+    mode = console.inputMode;
+    return true;
+  }
+  if (isScreen(handle)) {
+    mode = 0x0003;
+    return true;
+  }
+  return false;
 }
 
 bool setConsoleMode(ConsoleHandle handle, std::uint32_t mode) {
@@ -51,21 +75,60 @@ bool setConsoleMode(ConsoleHandle handle, std::uint32_t mode) {
   return true;
 }
 
-bool getConsoleScreenBufferInfo(ConsoleHandle, ScreenBufferInfo&) { return false; }
-bool writeConsoleOutput(ConsoleHandle, const CharCell*, Coord, Coord, SmallRect&) { return false; }
-bool scrollConsoleScreenBuffer(ConsoleHandle, const SmallRect&, Coord, CharCell) { return false; }
-bool fillConsoleOutputAttribute(ConsoleHandle, std::uint16_t, std::uint32_t, Coord,
-                                std::uint32_t&) {
-  return false;
+bool getConsoleScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
+  if (!isScreen(handle) || console.failScreenBufferInfo) return false;
+  if (console.screenBufferInfoFailures > 0) {
+    --console.screenBufferInfoFailures;
+    return false;
+  }
+  info = screenInfo(console.screen);
+  return true;
 }
-bool fillConsoleOutputCharacter(ConsoleHandle, std::uint8_t, std::uint32_t, Coord,
-                                std::uint32_t&) {
-  return false;
+
+bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size, Coord origin,
+                        SmallRect& target) {
+  ++console.writeConsoleOutputCalls;
+  if (!isScreen(handle) || console.failWriteConsoleOutput) return false;
+  for (int i = 0; i < size.x * size.y; ++i) console.events += static_cast<char>(cells[i].byte);
+  return writeCells(console.screen, cells, size, origin, target);
 }
-bool setConsoleCursorPosition(ConsoleHandle, Coord) { return false; }
-bool setConsoleWindowInfo(ConsoleHandle, bool, const SmallRect&) { return false; }
-bool getConsoleCursorInfo(ConsoleHandle, CursorInfo&) { return false; }
-bool setConsoleCursorInfo(ConsoleHandle, const CursorInfo&) { return false; }
+
+bool scrollConsoleScreenBuffer(ConsoleHandle handle, const SmallRect& source, Coord destination,
+                               CharCell fill) {
+  ++console.scrollCalls;
+  return isScreen(handle) && scrollCells(console.screen, source, destination, fill);
+}
+
+bool fillConsoleOutputAttribute(ConsoleHandle handle, std::uint16_t attributes,
+                                std::uint32_t count, Coord from, std::uint32_t& filled) {
+  filled = 0;
+  return isScreen(handle) && fillAttributes(console.screen, attributes, count, from, filled);
+}
+
+bool fillConsoleOutputCharacter(ConsoleHandle handle, std::uint8_t byte, std::uint32_t count,
+                                Coord from, std::uint32_t& filled) {
+  filled = 0;
+  return isScreen(handle) && fillCharacters(console.screen, byte, count, from, filled);
+}
+
+bool setConsoleCursorPosition(ConsoleHandle handle, Coord position) {
+  return isScreen(handle) && placeCursor(console.screen, position);
+}
+
+bool setConsoleWindowInfo(ConsoleHandle handle, bool absolute, const SmallRect& window) {
+  ++console.windowInfoCalls;
+  return isScreen(handle) && placeWindow(console.screen, absolute, window);
+}
+
+bool getConsoleCursorInfo(ConsoleHandle handle, CursorInfo& info) {
+  if (!isScreen(handle)) return false;
+  info = console.screen.cursorInfo;
+  return true;
+}
+
+bool setConsoleCursorInfo(ConsoleHandle handle, const CursorInfo& info) {
+  return isScreen(handle) && setCursorShape(console.screen, info);
+}
 
 bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
                std::uint32_t& written) {
@@ -81,8 +144,8 @@ bool peekConsoleInput(ConsoleHandle, InputRecord&, std::uint32_t& count) {
   return false;
 }
 bool readConsoleInput(ConsoleHandle, InputRecord&) { return false; }
-bool waitForConsoleInput(ConsoleHandle, std::uint32_t) {
-  ++console.sleepCount;
+bool waitForConsoleInput(ConsoleHandle, std::uint32_t timeoutMs) {
+  console.sleeps.push_back(timeoutMs);
   return false;
 }
 std::uint32_t mapVirtualKey(std::uint32_t, std::uint32_t) { return 0; }
@@ -96,7 +159,10 @@ std::size_t readStandardInput(void* bytes, std::size_t count) {
   return n;
 }
 
-void sleepMilliseconds(std::uint32_t) { ++console.sleepCount; }
-void beep(std::uint32_t, std::uint32_t) { ++console.beepCount; }
+void sleepMilliseconds(std::uint32_t milliseconds) { console.sleeps.push_back(milliseconds); }
+void beep(std::uint32_t, std::uint32_t) {
+  ++console.beeps;
+  console.events += '\a';
+}
 
 }  // namespace quorvane::platform

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs, on Debian, whatever of the named tool sets is missing:
+#   build   compiler, CMake, Ninja
+#   test    GoogleTest, MinGW-w64, Wine, tmux, Python 3, and the build set
+# Usage: scripts/install-deps.sh build|test
+set -euo pipefail
+
+want=${1:?usage: install-deps.sh build|test}
+packages=()
+need() {  # need <command or file> <package>...
+  local probe=$1
+  shift
+  if [[ $probe == /* ]]; then [[ -e $probe ]] && return; else command -v "$probe" >/dev/null 2>&1 && return; fi
+  packages+=("$@")
+}
+
+need g++ g++
+need cmake cmake
+need ninja ninja-build
+if [[ $want == test ]]; then
+  need /usr/src/googletest/CMakeLists.txt googletest
+  need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+  need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
+  need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
+  need wine wine wine64
+  need tmux tmux
+  need python3 python3
+  need setpriv util-linux
+fi
+
+if ((${#packages[@]} > 0)); then
+  echo "Installing: ${packages[*]}"
+  sudo=()
+  [[ $(id -u) == 0 ]] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${packages[@]}"
+fi

@@ -1,0 +1,173 @@
+#include "platform/screen_model.h"
+
+#include <algorithm>
+
+namespace quorvane::platform {
+
+namespace {
+
+std::size_t indexOf(const ScreenModel& screen, Coord cell) {
+  return static_cast<std::size_t>(cell.y) * static_cast<std::size_t>(screen.size.x) +
+         static_cast<std::size_t>(cell.x);
+}
+
+// The rectangle cut down to the buffer; right < left or bottom < top when
+// nothing of it lies inside.
+SmallRect clipped(const ScreenModel& screen, const SmallRect& rect) {
+  return {std::max<std::int16_t>(rect.left, 0), std::max<std::int16_t>(rect.top, 0),
+          std::min<std::int16_t>(rect.right, static_cast<std::int16_t>(screen.size.x - 1)),
+          std::min<std::int16_t>(rect.bottom, static_cast<std::int16_t>(screen.size.y - 1))};
+}
+
+bool isEmpty(const SmallRect& rect) { return rect.right < rect.left || rect.bottom < rect.top; }
+
+bool contains(const SmallRect& rect, int x, int y) {
+  return x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom;
+}
+
+template <typename Apply>
+bool fillCells(ScreenModel& screen, std::uint32_t count, Coord from, std::uint32_t& filled,
+               Apply apply) {
+  filled = 0;
+  if (!insideScreen(screen, from)) return false;
+  const std::size_t start = indexOf(screen, from);
+  const std::size_t end = std::min(screen.cells.size(), start + count);
+  for (std::size_t i = start; i < end; ++i) apply(screen.cells[i]);
+  filled = static_cast<std::uint32_t>(end - start);
+  return true;
+}
+
+}  // namespace
+
+ScreenModel makeScreen(Coord size, std::int16_t windowRows) {
+  ScreenModel screen;
+  screen.size = size;
+  screen.cells.assign(static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y),
+                      CharCell{});
+  screen.window = {0, 0, static_cast<std::int16_t>(size.x - 1),
+                   static_cast<std::int16_t>(std::min(windowRows, size.y) - 1)};
+  return screen;
+}
+
+bool insideScreen(const ScreenModel& screen, Coord cell) {
+  return cell.x >= 0 && cell.y >= 0 && cell.x < screen.size.x && cell.y < screen.size.y;
+}
+
+CharCell& cellAt(ScreenModel& screen, Coord cell) { return screen.cells[indexOf(screen, cell)]; }
+
+const CharCell& cellAt(const ScreenModel& screen, Coord cell) {
+  return screen.cells[indexOf(screen, cell)];
+}
+
+ScreenBufferInfo screenInfo(const ScreenModel& screen) {
+  ScreenBufferInfo info;
+  info.size = screen.size;
+  info.cursorPosition = screen.cursor;
+  info.attributes = screen.attributes;
+  info.window = screen.window;
+  info.maximumWindowSize = screen.size;
+  return info;
+}
+
+bool writeCells(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
+                SmallRect& target) {
+  if (origin.x < 0 || origin.y < 0 || origin.x >= size.x || origin.y >= size.y) return false;
+  SmallRect area = clipped(screen, target);
+  // The block read from the cells is no larger than what remains of them.
+  area.right = std::min<std::int16_t>(area.right,
+                                      static_cast<std::int16_t>(target.left + size.x - origin.x - 1));
+  area.bottom = std::min<std::int16_t>(
+      area.bottom, static_cast<std::int16_t>(target.top + size.y - origin.y - 1));
+  if (isEmpty(area)) return false;
+  for (int y = area.top; y <= area.bottom; ++y) {
+    for (int x = area.left; x <= area.right; ++x) {
+      const int sourceX = origin.x + x - target.left;
+      const int sourceY = origin.y + y - target.top;
+      cellAt(screen, {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}) =
+          cells[sourceY * size.x + sourceX];
+    }
+  }
+  target = area;
+  return true;
+}
+
+bool scrollCells(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill) {
+  const SmallRect from = clipped(screen, source);
+  if (isEmpty(from)) return false;
+  // Where the clipped source lands, before clipping to the buffer.
+  const int shiftX = destination.x - source.left;
+  const int shiftY = destination.y - source.top;
+  const SmallRect landing = {static_cast<std::int16_t>(from.left + shiftX),
+                             static_cast<std::int16_t>(from.top + shiftY),
+                             static_cast<std::int16_t>(from.right + shiftX),
+                             static_cast<std::int16_t>(from.bottom + shiftY)};
+  const std::vector<CharCell> before = screen.cells;
+  for (int y = from.top; y <= from.bottom; ++y) {
+    for (int x = from.left; x <= from.right; ++x) {
+      if (!contains(landing, x, y)) {
+        screen.cells[static_cast<std::size_t>(y * screen.size.x + x)] = fill;
+      }
+    }
+  }
+  const SmallRect to = clipped(screen, landing);
+  for (int y = to.top; y <= to.bottom; ++y) {
+    for (int x = to.left; x <= to.right; ++x) {
+      screen.cells[static_cast<std::size_t>(y * screen.size.x + x)] =
+          before[static_cast<std::size_t>((y - shiftY) * screen.size.x + (x - shiftX))];
+    }
+  }
+  return true;
+}
+
+bool fillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count, Coord from,
+                    std::uint32_t& filled) {
+  return fillCells(screen, count, from, filled,
+                   [attributes](CharCell& cell) { cell.attributes = attributes; });
+}
+
+bool fillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
+                    std::uint32_t& filled) {
+  return fillCells(screen, count, from, filled, [byte](CharCell& cell) { cell.byte = byte; });
+}
+
+bool placeCursor(ScreenModel& screen, Coord position) {
+  if (!insideScreen(screen, position)) return false;
+  screen.cursor = position;
+  SmallRect& window = screen.window;
+  const auto follow = [](std::int16_t at, std::int16_t& low, std::int16_t& high) {
+    if (at < low) {
+      high = static_cast<std::int16_t>(high - (low - at));
+      low = at;
+    } else if (at > high) {
+      low = static_cast<std::int16_t>(low + (at - high));
+      high = at;
+    }
+  };
+  follow(position.x, window.left, window.right);
+  follow(position.y, window.top, window.bottom);
+  return true;
+}
+
+bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window) {
+  SmallRect wanted = window;
+  if (!absolute) {
+    wanted = {static_cast<std::int16_t>(screen.window.left + window.left),
+              static_cast<std::int16_t>(screen.window.top + window.top),
+              static_cast<std::int16_t>(screen.window.right + window.right),
+              static_cast<std::int16_t>(screen.window.bottom + window.bottom)};
+  }
+  if (isEmpty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= screen.size.x ||
+      wanted.bottom >= screen.size.y) {
+    return false;
+  }
+  screen.window = wanted;
+  return true;
+}
+
+bool setCursorShape(ScreenModel& screen, const CursorInfo& info) {
+  if (info.size < 1 || info.size > 100) return false;
+  screen.cursorInfo = info;
+  return true;
+}
+
+}  // namespace quorvane::platform

@@ -1,0 +1,47 @@
+#pragma once
+// A console screen buffer kept in memory, behaving as the Windows console
+// does: cells, a window over them, a cursor and the current attribute. The
+// terminal backend mirrors it onto a terminal; the tests read it back.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/console.h"
+
+namespace quorvane::platform {
+
+struct ScreenModel {
+  Coord size;
+  std::vector<CharCell> cells;  // size.x * size.y, row by row
+  SmallRect window;
+  Coord cursor;
+  CursorInfo cursorInfo;
+  std::uint16_t attributes = 0x07;
+};
+
+// A blank buffer of that size whose window shows its first windowRows rows.
+ScreenModel makeScreen(Coord size, std::int16_t windowRows);
+
+bool insideScreen(const ScreenModel& screen, Coord cell);
+CharCell& cellAt(ScreenModel& screen, Coord cell);
+const CharCell& cellAt(const ScreenModel& screen, Coord cell);
+
+ScreenBufferInfo screenInfo(const ScreenModel& screen);
+
+// The operations below follow the console calls of the same names; each
+// clips to the buffer where the console clips and fails where it fails.
+bool writeCells(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
+                SmallRect& target);
+bool scrollCells(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill);
+// Fills count cells from a cell on, row after row, stopping at the end of
+// the buffer; filled tells how many.
+bool fillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count, Coord from,
+                    std::uint32_t& filled);
+bool fillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
+                    std::uint32_t& filled);
+// Moves the cursor, and the window by as little as it takes to show it.
+bool placeCursor(ScreenModel& screen, Coord position);
+bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window);
+bool setCursorShape(ScreenModel& screen, const CursorInfo& info);
+
+}  // namespace quorvane::platform
