@@ -10,10 +10,12 @@ and passes any further arguments on to unittest.
 """
 
 import argparse
+import fcntl
 import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -51,6 +53,11 @@ READ_ONLY = "Error! RPG_RT.exe is read-only or in use! Nothing was changed."
 
 def current(value):
     return f"Current value: {value}"
+
+
+def signed(byte):
+    """A stored byte as the signed 8-bit value it stands for."""
+    return byte - 256 if byte > 127 else byte
 
 
 def patched_bytes(original, edition, value):
@@ -116,7 +123,6 @@ class WineRunner(Runner):
         os.makedirs(os.path.dirname(prefix), exist_ok=True)
         quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL)
-        import fcntl
         with open(prefix + ".lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)  # parallel test processes share the prefix
             if not os.path.exists(os.path.join(prefix, "system.reg")):
@@ -130,8 +136,10 @@ class WineRunner(Runner):
         # The wineserver opens the files on behalf of its clients, so a
         # read-only mount must be visible to the server: the command hides the
         # shared server's folder behind an empty one, starts a private server
-        # inside the mount namespace, runs the tool and stops that server.
-        # Wine running as root ignores 0444, so there is no other way.
+        # inside the mount namespace, runs the tool and stops that server
+        # (which ends by itself 10 s after its last client, should the run be
+        # killed). Wine running as root writes to 0444 files, so their mode
+        # cannot serve here.
         if not _probe_readonly_mount():
             return None
         server_dir = self._server_dir()
@@ -139,8 +147,8 @@ class WineRunner(Runner):
             return None
         quiet = "</dev/null >/dev/null 2>&1"
         tool = " ".join(_quote(a) for a in self.command(args))
-        script = (f'mount -t tmpfs -o mode=0700 tmpfs {_quote(server_dir)}\n'
-                  f'{_quote(self.wineserver)} -p {quiet}\n'
+        script = (f'mount -t tmpfs -o mode=0700 tmpfs {_quote(server_dir)} || exit 125\n'
+                  f'{_quote(self.wineserver)} -p10 {quiet}\n'
                   f'{_quote(self.wine)} cmd /c exit {quiet}\n'
                   f'{tool}\nstatus=$?\n'
                   f'{_quote(self.wineserver)} -k {quiet}\n'
@@ -214,7 +222,8 @@ def _probe_unprivileged():
             os.chmod(path, 0o444)
             result = subprocess.run(
                 ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                 "sh", "-c", f"! : >>{_quote(path)} 2>/dev/null"],
+                 "sh", "-c",
+                 f"(: >>{_quote(path)}) 2>/dev/null && exit 1; test -r {_quote(path)}"],
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
             return result.returncode == 0
     return _probe("setpriv", check)
@@ -229,6 +238,31 @@ RUNNER = None  # set by main()
 class Run:
     exit_code: int
     output: bytes
+
+
+def _execute(command, stdin, via_files, cwd):
+    """Runs `command` with `stdin` as its standard input, through pipes or
+    through files; None when it does not end in time, after the processes
+    it started have been killed."""
+    with tempfile.TemporaryFile() as source, tempfile.TemporaryFile() as sink:
+        if via_files:
+            source.write(stdin)
+            source.seek(0)
+        process = subprocess.Popen(command, cwd=cwd, stderr=subprocess.DEVNULL,
+                                   stdin=source if via_files else subprocess.PIPE,
+                                   stdout=sink if via_files else subprocess.PIPE,
+                                   start_new_session=True)
+        try:
+            output, _ = process.communicate(None if via_files else stdin,
+                                            timeout=RUN_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.communicate()
+            return None
+        if via_files:
+            sink.seek(0)
+            output = sink.read()
+        return Run(process.returncode, output)
 
 
 class ToolTestCase(unittest.TestCase):
@@ -298,27 +332,13 @@ class ToolTestCase(unittest.TestCase):
                 self.skipTest(RUNNER.readonly_skip_reason)
         else:
             command = RUNNER.command(list(args))
-        try:
-            if via_files:
-                with tempfile.TemporaryFile() as source, tempfile.TemporaryFile() as sink:
-                    source.write(stdin)
-                    source.seek(0)
-                    result = subprocess.run(command, stdin=source, stdout=sink,
-                                            stderr=subprocess.DEVNULL, cwd=self.folder,
-                                            timeout=RUN_TIMEOUT)
-                    sink.seek(0)
-                    output = sink.read()
-            else:
-                result = subprocess.run(command, input=stdin, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, cwd=self.folder,
-                                        timeout=RUN_TIMEOUT)
-                output = result.stdout
-        except subprocess.TimeoutExpired:
+        result = _execute(command, stdin, via_files, self.folder)
+        if result is None:
             self.fail(f"{command} did not end within {RUN_TIMEOUT} s "
                       f"(standard input: {stdin!r})")
-        self.assertEqual(result.returncode, 0, f"exit code; output: {output!r}")
+        self.assertEqual(result.exit_code, 0, f"exit code; output: {result.output!r}")
         self.assertEqual(self.listing(), before, "the run changed the folder's listing")
-        return Run(result.returncode, output)
+        return result
 
     def assertDialogue(self, run, *lines):
         """The output is the banner block followed by exactly `lines`, each
@@ -344,12 +364,14 @@ def read(path):
 def main():
     global RUNNER
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tool", required=True, help="the quorvane binary")
+    parser.add_argument("--tool", help="the quorvane binary")
     parser.add_argument("--wine", help="run the (Windows) binary under this wine")
     parser.add_argument("--wine-prefix", help="WINEPREFIX when the environment sets none")
     options, rest = parser.parse_known_args()
-    tool = os.path.abspath(options.tool)
-    if options.wine:
+    tool = os.path.abspath(options.tool) if options.tool else None
+    if tool is None:
+        RUNNER = None  # the module does not run the tool
+    elif options.wine:
         RUNNER = WineRunner(tool, options.wine)
         RUNNER.start_session(options.wine_prefix or os.path.expanduser("~/.wine"))
     else:

@@ -7,7 +7,7 @@ import re
 
 import harness
 from harness import (ANY_KEY, DONE, EDITIONS, NO_FILE, WRONG_BUILD, current,
-                     patched_bytes, read)
+                     patched_bytes, signed)
 
 
 class TargetTest(harness.ToolTestCase):
@@ -80,8 +80,7 @@ class TargetTest(harness.ToolTestCase):
             self.skipTest("only the Windows start-up expands wildcards")
         path, data = self.sample(1, fill="random")
         run = self.run_tool([harness.RUNNER.path(self.path("RPG_*.exe"))], stdin=b"7\n")
-        shown = data[EDITIONS[1].offsets[0]]
-        self.assertDialogue(run, current(shown - 256 if shown > 127 else shown), DONE, ANY_KEY)
+        self.assertDialogue(run, current(signed(data[EDITIONS[1].offsets[0]])), DONE, ANY_KEY)
         self.assertFileBytes(path, patched_bytes(data, 1, 7))
 
 
