@@ -78,7 +78,9 @@ inline constexpr std::uint32_t ctrlCloseEvent = 2;
 inline constexpr std::uint32_t ctrlLogoffEvent = 5;
 inline constexpr std::uint32_t ctrlShutdownEvent = 6;
 
-// Returns true when the event was handled; false lets the default act.
+// Returns true when the event was handled; false lets the default act. The
+// routine runs on a thread of the platform's, or inside a signal handler:
+// it may touch nothing but lock-free atomics.
 using ConsoleControlRoutine = bool (*)(std::uint32_t eventType);
 
 inline constexpr std::uint32_t enableProcessedInput = 0x0001;
