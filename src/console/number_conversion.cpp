@@ -3,6 +3,7 @@
 // integer). Both are exact and free of locale and floating-point
 // environment, so that every build gives the same number for a field.
 
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -88,8 +89,8 @@ std::uint32_t ampersandValue(Text text) {
 
 // The decimal form, read the way a base-10 strtoul into 32 bits reads it:
 // white space, a sign, the longest digit run. A magnitude above 4294967295
-// gives 4294967295; after a '-' it gives 4294967295 as well, as the
-// Windows and GNU runtimes do, rather than a negated value.
+// gives 4294967295; after a '-' it gives 4294967295 as well, as the C
+// runtimes' strtoul does, rather than a negated value.
 std::uint32_t unsignedDecimalValue(Text text) {
   constexpr std::uint64_t largest = std::numeric_limits<std::uint32_t>::max();
   skipWhiteSpace(text);
@@ -126,14 +127,15 @@ bool exponentFollows(const Text& text, char lower) {
 
 // Rounds a magnitude m × 2^exponent, with sticky set when nonzero bits lie
 // below m, to the nearest double (ties to even), subnormals and overflow
-// included. Integer arithmetic only; ldexp is exact on its result.
+// included. The rounding is done on integers; ldexp then only scales a
+// value that it can represent exactly.
 double roundBinary(std::uint64_t m, long exponent, bool sticky) {
   if (m == 0) return 0.0;
   long width = 0;
   for (std::uint64_t rest = m; rest != 0; rest >>= 1) ++width;
-  const long top = exponent + width - 1;  // the exponent of the leading bit
-  if (top > 1023) return std::numeric_limits<double>::infinity();
-  long lowest = top - 52 > -1074 ? top - 52 : -1074;  // the exponent of the last kept bit
+  // The exponents of the leading bit and of the last bit that is kept.
+  const long top = exponent + width - 1;
+  long lowest = top - 52 > -1074 ? top - 52 : -1074;
   const long dropped = lowest - exponent;
   std::uint64_t kept = 0;
   if (dropped <= 0) {
@@ -195,8 +197,8 @@ bool startsWithWord(Text text, const char* lowerWord) {
 }
 
 // For a decimal number [begin, end) that lies beyond the range of double:
-// whether it is too large (true) or too small (false). Its decimal order
-// (the power of ten of its first nonzero digit) tells.
+// whether it is too large (true) or too small (false). The power of ten
+// of its first nonzero digit tells.
 bool decimalOverflows(const char* begin, const char* end) {
   Text text{begin, end};
   long order = 0;  // one above the power of ten of the first nonzero digit
@@ -221,13 +223,17 @@ bool decimalOverflows(const char* begin, const char* end) {
 }
 
 // The decimal form: digits with at most one '.' and an optional exponent,
-// converted by from_chars, which is exact and knows no locale.
+// converted by from_chars, which knows no locale. Its quick path rounds in
+// the current rounding mode, so it runs with rounding to nearest.
 double decimalMagnitude(Text text) {
   if (!isDecimalDigit(text.peek()) && !(text.peek() == '.' && isDecimalDigit(text.peekAfter(1)))) {
     return 0.0;
   }
   double value = 0.0;
+  const int savedRounding = std::fegetround();
+  std::fesetround(FE_TONEAREST);
   const auto [end, error] = std::from_chars(text.at, text.end, value, std::chars_format::general);
+  std::fesetround(savedRounding);
   if (error == std::errc::result_out_of_range) {
     return decimalOverflows(text.at, end) ? std::numeric_limits<double>::infinity() : 0.0;
   }
