@@ -1,16 +1,153 @@
 #include "console/keyboard.h"
 
+#include <cstdlib>
+
 #include "console/console_output.h"
+#include "console/key_translation.h"
+#include "platform/console.h"
 
 namespace quorvane {
 
-void waitForKey() {
-  // No key can come when standard input is not a console.
-  if (!inputIsConsole()) return;
+namespace {
+
+static_assert(std::atomic<int>::is_always_lock_free,
+              "the control routine may only touch lock-free atomics");
+
+KeyboardState keyboard;
+
+constexpr std::uint32_t keyWaitInterval = 50;
+
+constexpr std::uint16_t keypadDigit0 = 0x60;
+constexpr std::uint16_t keypadDigit9 = 0x69;
+
+// Alt held with neither Ctrl nor Shift: the state in which keypad digits
+// make up a character's number.
+bool altOnly(std::uint32_t state) {
+  const std::uint32_t alts = platform::leftAltPressed | platform::rightAltPressed;
+  const std::uint32_t others =
+      platform::leftCtrlPressed | platform::rightCtrlPressed | platform::shiftPressed;
+  return (state & alts) != 0 && (state & others) == 0;
 }
 
-bool keyWaiting() { return false; }
+void storeAltNumber() {
+  storeKey(static_cast<std::int32_t>(keyboard.altNumber % 256));
+  keyboard.altNumber = 0;
+}
 
-std::string takeKey() { return {}; }
+void handleKeyDown(const platform::KeyEventRecord& key) {
+  if (key.repeatCount == 0) return;
+  const std::optional<std::int32_t> code = translateKeyDown(
+      key, platform::mapVirtualKey(key.virtualKeyCode, platform::mapVirtualKeyToChar));
+  const bool alt = altOnly(key.controlKeyState);
+  if (key.virtualKeyCode >= keypadDigit0 && key.virtualKeyCode <= keypadDigit9 && alt) {
+    keyboard.altNumber = keyboard.altNumber * 10 + (key.virtualKeyCode - keypadDigit0);
+    if (code) storeKey(*code);
+  } else if (code) {
+    keyboard.altNumber = 0;
+    storeKey(*code);
+  } else if (!alt && keyboard.altNumber != 0) {
+    storeAltNumber();
+  }
+}
+
+// Releasing Alt after keypad digits gives the character of their number.
+void handleKeyUp(const platform::KeyEventRecord& key) {
+  if (altOnly(key.controlKeyState)) return;
+  if (keyboard.altNumber != 0) storeAltNumber();
+}
+
+void removeControlRoutine() {
+  if (keyboard.ctrlRoutineInstalled) platform::setConsoleCtrlHandler(answerControlEvent, false);
+}
+
+void installControlRoutine() {
+  keyboard.ctrlRoutineInstalled = true;
+  std::atexit(removeControlRoutine);
+  platform::setConsoleCtrlHandler(answerControlEvent, true);
+}
+
+std::string keyText(std::int32_t code) {
+  if (code <= 0xFF) return std::string(1, static_cast<char>(code));
+  return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+}
+
+}  // namespace
+
+KeyboardState& keyboardState() { return keyboard; }
+
+void resetKeyboardState() {
+  keyboard.keyHead = keyboard.keyTail = 0;
+  keyboard.keyHit = false;
+  keyboard.altNumber = 0;
+  keyboard.ctrlRoutineInstalled = false;
+  keyboard.controlCodesOwed.store(0);
+}
+
+void storeKey(std::int32_t code) {
+  keyboard.keyQueue[keyboard.keyTail] = code;
+  keyboard.keyTail = (keyboard.keyTail + 1) % keyQueueSize;
+  if (keyboard.keyTail == keyboard.keyHead) keyboard.keyHead = (keyboard.keyHead + 1) % keyQueueSize;
+  keyboard.keyHit = true;
+}
+
+bool answerControlEvent(std::uint32_t eventType) {
+  switch (eventType) {
+    case platform::ctrlCloseEvent:
+    case platform::ctrlLogoffEvent:
+    case platform::ctrlShutdownEvent:
+      keyboard.controlCodesOwed.fetch_add(1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+/* Takes every pending console input event, in order, and stores the codes
+   they give; then the close keys the control routine owes. The first pump
+   installs the control routine. */
+void pumpKeys() {
+  if (!keyboard.ctrlRoutineInstalled) installControlRoutine();
+  const platform::ConsoleHandle input = consoleHandles().input;
+  for (;;) {
+    platform::InputRecord record;
+    std::uint32_t pending = 0;
+    if (!platform::peekConsoleInput(input, record, pending) || pending == 0) break;
+    if (!platform::readConsoleInput(input, record)) break;
+    if (record.eventType != platform::InputEventType::key) continue;
+    if (record.keyEvent.keyDown) {
+      handleKeyDown(record.keyEvent);
+    } else {
+      handleKeyUp(record.keyEvent);
+    }
+  }
+  for (int owed = keyboard.controlCodesOwed.exchange(0); owed > 0; --owed) storeKey(keyClose);
+}
+
+void waitForKey() {
+  if (!inputIsConsole()) return;
+  for (;;) {
+    pumpKeys();
+    if (keyboard.keyHit) {
+      keyboard.keyHit = false;
+      return;
+    }
+    platform::waitForConsoleInput(consoleHandles().input, keyWaitInterval);
+  }
+}
+
+bool keyWaiting() {
+  pumpKeys();
+  return keyboard.keyHead != keyboard.keyTail;
+}
+
+std::string takeKey() {
+  pumpKeys();
+  if (keyboard.keyHead == keyboard.keyTail) return {};
+  const std::int32_t code = keyboard.keyQueue[keyboard.keyHead];
+  keyboard.keyHead = (keyboard.keyHead + 1) % keyQueueSize;
+  pumpKeys();
+  keyboard.keyHit = false;
+  return keyText(code);
+}
 
 }  // namespace quorvane

@@ -2,9 +2,25 @@
 // Keyboard intake: console key events become key codes in a queue, taken
 // by the line editor and by the key wait that ends every run.
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace quorvane {
+
+inline constexpr int keyQueueSize = 512;
+
+// Touched by the main thread only; the control routine hands its codes
+// over through controlCodesOwed, which the next pump stores.
+struct KeyboardState {
+  std::int32_t keyQueue[keyQueueSize] = {};
+  int keyHead = 0;  // equal indices: empty; at most keyQueueSize - 1 codes
+  int keyTail = 0;
+  bool keyHit = false;  // a code was stored since the last poll or removal
+  std::uint32_t altNumber = 0;  // the number typed on the keypad with Alt held
+  bool ctrlRoutineInstalled = false;
+  std::atomic<int> controlCodesOwed{0};
+};
 
 // Returns once a key has been stored since the last poll, or at once when
 // standard input is not a console and no key can come.
@@ -17,5 +33,18 @@ bool keyWaiting();
 // bytes 255 and the extended code's high byte for other keys; empty when
 // no key is queued.
 std::string takeKey();
+
+// Drains the console's pending input events into the key queue.
+void pumpKeys();
+
+// Stores a code; a full queue drops its oldest.
+void storeKey(std::int32_t code);
+
+// The console control routine: the close, log-off and shut-down events
+// become the close key; every other event is left to the platform.
+bool answerControlEvent(std::uint32_t eventType);
+
+KeyboardState& keyboardState();
+void resetKeyboardState();
 
 }  // namespace quorvane

@@ -1,6 +1,9 @@
 #include "simulated_console.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/console.h"
@@ -43,6 +46,71 @@ std::string screenRow(int row) {
             .byte);
   }
   return text;
+}
+
+void queueKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint8_t character,
+              std::uint32_t controlState) {
+  console.inputIsConsole = true;
+  platform::InputRecord record;
+  record.eventType = platform::InputEventType::key;
+  record.keyEvent = {true, 1, virtualKey, scanCode, character, controlState};
+  console.input.push_back(record);
+  record.keyEvent.keyDown = false;
+  console.input.push_back(record);
+}
+
+namespace {
+// Scan codes of the main keys of a US keyboard, by unshifted character.
+std::uint16_t scanCodeOf(char c) {
+  static constexpr std::string_view rows[] = {"1234567890-=", "qwertyuiop[]", "asdfghjkl;'`",
+                                              "zxcvbnm,./"};
+  static constexpr std::uint16_t rowStarts[] = {0x02, 0x10, 0x1E, 0x2C};
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (int row = 0; row < 4; ++row) {
+    const std::size_t at = rows[row].find(lower);
+    if (at != std::string_view::npos) return static_cast<std::uint16_t>(rowStarts[row] + at);
+  }
+  return c == ' ' ? 0x39 : 0;
+}
+}  // namespace
+
+void queueText(std::string_view text) {
+  for (const char c : text) {
+    const bool letter = std::isalpha(static_cast<unsigned char>(c)) != 0;
+    const auto virtualKey = static_cast<std::uint16_t>(
+        letter ? std::toupper(static_cast<unsigned char>(c)) : static_cast<unsigned char>(c));
+    const bool shifted = letter && std::isupper(static_cast<unsigned char>(c)) != 0;
+    queueKey(virtualKey, scanCodeOf(c), static_cast<std::uint8_t>(c),
+             shifted ? platform::shiftPressed : 0);
+  }
+}
+
+void queueEnter() { queueKey(0x0D, 0x1C, 13); }
+void queueEscape() { queueKey(0x1B, 0x01, 27); }
+void queueBackspace() { queueKey(0x08, 0x0E, 8); }
+void queueTab() { queueKey(0x09, 0x0F, 9); }
+
+void queueCursorKey(std::uint16_t scanCode, std::uint32_t controlState) {
+  // Virtual keys of the cursor block, by scan code.
+  std::uint16_t virtualKey = 0;
+  switch (scanCode) {
+    case 0x47: virtualKey = 0x24; break;
+    case 0x48: virtualKey = 0x26; break;
+    case 0x49: virtualKey = 0x21; break;
+    case 0x4B: virtualKey = 0x25; break;
+    case 0x4D: virtualKey = 0x27; break;
+    case 0x4F: virtualKey = 0x23; break;
+    case 0x50: virtualKey = 0x28; break;
+    case 0x51: virtualKey = 0x22; break;
+    case 0x52: virtualKey = 0x2D; break;
+    case 0x53: virtualKey = 0x2E; break;
+    default: break;
+  }
+  queueKey(virtualKey, scanCode, 0, controlState | platform::enhancedKey);
+}
+
+bool raiseControlEvent(std::uint32_t eventType) {
+  return console.controlRoutine != nullptr && console.controlRoutine(eventType);
 }
 
 }  // namespace quorvane::testing
@@ -139,17 +207,64 @@ bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
   return true;
 }
 
-bool peekConsoleInput(ConsoleHandle, InputRecord&, std::uint32_t& count) {
+bool peekConsoleInput(ConsoleHandle handle, InputRecord& record, std::uint32_t& count) {
   count = 0;
-  return false;
+  if (!testing::isConsoleInput(handle)) return false;
+  if (!console.input.empty()) {
+    record = console.input.front();
+    count = 1;
+  }
+  return true;
 }
-bool readConsoleInput(ConsoleHandle, InputRecord&) { return false; }
-bool waitForConsoleInput(ConsoleHandle, std::uint32_t timeoutMs) {
+
+bool readConsoleInput(ConsoleHandle handle, InputRecord& record) {
+  if (!testing::isConsoleInput(handle) || console.input.empty()) return false;
+  record = console.input.front();
+  console.input.pop_front();
+  console.idleWaits = 0;
+  return true;
+}
+
+bool waitForConsoleInput(ConsoleHandle handle, std::uint32_t timeoutMs) {
   console.sleeps.push_back(timeoutMs);
+  ++console.waits;
+  if (console.onWait) console.onWait(console.waits);
+  if (testing::isConsoleInput(handle) && !console.input.empty()) return true;
+  if (++console.idleWaits > 100000) {
+    std::fprintf(stderr, "the simulated console waited for input that never comes\n");
+    std::abort();
+  }
   return false;
 }
-std::uint32_t mapVirtualKey(std::uint32_t, std::uint32_t) { return 0; }
-bool setConsoleCtrlHandler(ConsoleControlRoutine, bool) { return true; }
+
+// The unshifted characters of a US keyboard's keys.
+std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
+  if (mapType != mapVirtualKeyToChar) return 0;
+  if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) return code;
+  switch (code) {
+    case 0x08: return 8;
+    case 0x09: return 9;
+    case 0x0D: return 13;
+    case 0x1B: return 27;
+    case 0x20: return ' ';
+    case 0xBA: return ';';
+    case 0xBB: return '=';
+    case 0xBC: return ',';
+    case 0xBD: return '-';
+    case 0xBE: return '.';
+    case 0xBF: return '/';
+    default: return 0;
+  }
+}
+
+bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
+  if (add) {
+    console.controlRoutine = routine;
+  } else if (console.controlRoutine == routine) {
+    console.controlRoutine = nullptr;
+  }
+  return true;
+}
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
   const std::size_t left = console.standardInput.size() - console.standardInputRead;

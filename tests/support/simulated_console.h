@@ -5,7 +5,10 @@
 // that can be made to fail, and a log of beeps and sleeps.
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/screen_model.h"
@@ -27,6 +30,12 @@ struct SimulatedConsole {
   int screenBufferInfoFailures = 0;  // the next calls that fail
 
   std::string events;  // each beep as BEL and each written cell's byte, in order
+  std::deque<platform::InputRecord> input;  // pending console input records
+  platform::ConsoleControlRoutine controlRoutine = nullptr;
+  int idleWaits = 0;  // waits in a row with no input; a runaway wait aborts the test
+  std::function<void(int wait)> onWait;  // called at each wait: input may arrive there
+  int waits = 0;
+
   int beeps = 0;
   std::vector<std::uint32_t> sleeps;  // milliseconds of each sleep or wait
   int writeConsoleOutputCalls = 0;
@@ -46,5 +55,21 @@ void useScreen(int columns, int rows, int windowRows);
 
 // The bytes of one buffer row, trailing blanks included.
 std::string screenRow(int row);
+
+// Makes standard input a console and queues a key-down and a key-up record
+// of the key, as the Windows console delivers them.
+void queueKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint8_t character,
+              std::uint32_t controlState = 0);
+// Keys of a US keyboard: printable ASCII typed as it would be.
+void queueText(std::string_view text);
+void queueEnter();
+void queueEscape();
+void queueBackspace();
+void queueTab();
+// A key of the cursor block (Home, arrows, End, Insert, Delete, ...), by scan code.
+void queueCursorKey(std::uint16_t scanCode, std::uint32_t controlState = 0);
+
+// Delivers a control event the way the console does: to the routine.
+bool raiseControlEvent(std::uint32_t eventType);
 
 }  // namespace quorvane::testing
