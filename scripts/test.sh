@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native release, native debug with
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build under
-# Wine, and the 32-bit Windows build (built only: Wine here runs 64-bit
-# programs only).
+# AddressSanitizer and UndefinedBehaviorSanitizer, native with
+# ThreadSanitizer, the Windows build under Wine, and the 32-bit Windows build
+# (built only: Wine here runs 64-bit programs only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,12 +18,12 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 jobs=$(nproc)
-for preset in release debug windows windows-x86; do
+for preset in release debug tsan windows windows-x86; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-for preset in release debug windows; do
+for preset in release debug tsan windows; do
   echo "=== tests: $preset"
   ctest --preset "$preset" -j "$jobs"
 done
