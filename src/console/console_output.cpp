@@ -113,7 +113,8 @@ void scroll(WriteContext& write, int n) {
       clearRows(write, write.regionTop, write.regionBottom);
     } else {
       platform::scrollConsoleScreenBuffer(
-          output(), rect(write.regionLeft, write.regionTop + n, write.regionRight, write.regionBottom),
+          output(),
+          rect(write.regionLeft, write.regionTop + n, write.regionRight, write.regionBottom),
           cell(write.regionLeft, write.regionTop), blank);
       if (n > height - n) clearRows(write, write.regionTop + (height - n), write.regionBottom);
     }
@@ -155,8 +156,8 @@ void writeRun(WriteContext& write) {
     const std::size_t n = std::min(write.runLength - done, room);
     scrollIfBelow(write);
     for (std::size_t i = 0; i < n; ++i) cells[i] = {write.run[done + i], write.attribute};
-    SmallRect target = rect(write.cursorX, write.cursorY,
-                            write.cursorX + static_cast<int>(n) - 1, write.cursorY);
+    SmallRect target =
+        rect(write.cursorX, write.cursorY, write.cursorX + static_cast<int>(n) - 1, write.cursorY);
     if (!platform::writeConsoleOutput(output(), cells.data(), cell(static_cast<int>(n), 1),
                                       cell(0, 0), target)) {
       break;

@@ -11,7 +11,9 @@ enum Column { none = 0, shift = 1, ctrl = 2, alt = 3 };
 // A table entry: 255 or less is a character, a larger one the high byte of
 // an extended code shifted up by 8.
 constexpr std::uint16_t character(std::uint8_t c) { return c; }
-constexpr std::uint16_t extended(std::uint8_t high) { return static_cast<std::uint16_t>(high << 8); }
+constexpr std::uint16_t extended(std::uint8_t high) {
+  return static_cast<std::uint16_t>(high << 8);
+}
 
 struct EnhancedKey {
   std::uint8_t scanCode;

@@ -62,7 +62,9 @@ void removeControlRoutine() {
 
 void installControlRoutine() {
   keyboard.ctrlRoutineInstalled = true;
-  std::atexit(removeControlRoutine);
+  // Should the list of exit routines be full, the routine simply stays
+  // installed until the process is gone.
+  static_cast<void>(std::atexit(removeControlRoutine));
   platform::setConsoleCtrlHandler(answerControlEvent, true);
 }
 
@@ -86,7 +88,8 @@ void resetKeyboardState() {
 void storeKey(std::int32_t code) {
   keyboard.keyQueue[keyboard.keyTail] = code;
   keyboard.keyTail = (keyboard.keyTail + 1) % keyQueueSize;
-  if (keyboard.keyTail == keyboard.keyHead) keyboard.keyHead = (keyboard.keyHead + 1) % keyQueueSize;
+  if (keyboard.keyTail == keyboard.keyHead)
+    keyboard.keyHead = (keyboard.keyHead + 1) % keyQueueSize;
   keyboard.keyHit = true;
 }
 

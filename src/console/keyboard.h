@@ -16,7 +16,7 @@ struct KeyboardState {
   std::int32_t keyQueue[keyQueueSize] = {};
   int keyHead = 0;  // equal indices: empty; at most keyQueueSize - 1 codes
   int keyTail = 0;
-  bool keyHit = false;  // a code was stored since the last poll or removal
+  bool keyHit = false;          // a code was stored since the last poll or removal
   std::uint32_t altNumber = 0;  // the number typed on the keypad with Alt held
   bool ctrlRoutineInstalled = false;
   std::atomic<int> controlCodesOwed{0};

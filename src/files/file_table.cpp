@@ -75,7 +75,8 @@ constexpr FileOperations diskFileOperations = {
 bool equalsIgnoringCase(std::string_view text, std::string_view upper) {
   if (text.size() != upper.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+    const char c =
+        text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
     if (c != upper[i]) return false;
   }
   return true;

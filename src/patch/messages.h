@@ -12,9 +12,11 @@ namespace quorvane::messages {
 inline constexpr std::string_view banner = "=== RM2k(3) Quorvane ===";
 inline constexpr std::string_view attribution =
     "Quorvane " QUORVANE_VERSION " - sets the item limit (1 to 99) of RPG_RT.exe";
-inline constexpr std::string_view noFile = "Error! Please drag the RPG_RT.exe file onto quorvane.exe!";
+inline constexpr std::string_view noFile =
+    "Error! Please drag the RPG_RT.exe file onto quorvane.exe!";
 inline constexpr std::string_view anyKey = "Press any key to exit...";
-inline constexpr std::string_view wrongBuild = "Error! Wrong RPG_RT.exe! Use v1.07 english default.";
+inline constexpr std::string_view wrongBuild =
+    "Error! Wrong RPG_RT.exe! Use v1.07 english default.";
 inline constexpr std::string_view currentPrefix = "Current value: ";
 inline constexpr std::string_view prompt = "Enter new value: ";
 inline constexpr std::string_view invalid = "Invalid value! Please enter value between 1 and 99.";

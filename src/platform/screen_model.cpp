@@ -6,9 +6,13 @@ namespace quorvane::platform {
 
 namespace {
 
+std::size_t indexOf(const ScreenModel& screen, int x, int y) {
+  return static_cast<std::size_t>(y) * static_cast<std::size_t>(screen.size.x) +
+         static_cast<std::size_t>(x);
+}
+
 std::size_t indexOf(const ScreenModel& screen, Coord cell) {
-  return static_cast<std::size_t>(cell.y) * static_cast<std::size_t>(screen.size.x) +
-         static_cast<std::size_t>(cell.x);
+  return indexOf(screen, cell.x, cell.y);
 }
 
 // The rectangle cut down to the buffer; right < left or bottom < top when
@@ -74,8 +78,8 @@ bool writeCells(ScreenModel& screen, const CharCell* cells, Coord size, Coord or
   if (origin.x < 0 || origin.y < 0 || origin.x >= size.x || origin.y >= size.y) return false;
   SmallRect area = clipped(screen, target);
   // The block read from the cells is no larger than what remains of them.
-  area.right = std::min<std::int16_t>(area.right,
-                                      static_cast<std::int16_t>(target.left + size.x - origin.x - 1));
+  area.right = std::min<std::int16_t>(
+      area.right, static_cast<std::int16_t>(target.left + size.x - origin.x - 1));
   area.bottom = std::min<std::int16_t>(
       area.bottom, static_cast<std::int16_t>(target.top + size.y - origin.y - 1));
   if (isEmpty(area)) return false;
@@ -83,8 +87,9 @@ bool writeCells(ScreenModel& screen, const CharCell* cells, Coord size, Coord or
     for (int x = area.left; x <= area.right; ++x) {
       const int sourceX = origin.x + x - target.left;
       const int sourceY = origin.y + y - target.top;
-      cellAt(screen, {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}) =
-          cells[sourceY * size.x + sourceX];
+      screen.cells[indexOf(screen, x, y)] =
+          cells[static_cast<std::size_t>(sourceY) * static_cast<std::size_t>(size.x) +
+                static_cast<std::size_t>(sourceX)];
     }
   }
   target = area;
@@ -105,15 +110,14 @@ bool scrollCells(ScreenModel& screen, const SmallRect& source, Coord destination
   for (int y = from.top; y <= from.bottom; ++y) {
     for (int x = from.left; x <= from.right; ++x) {
       if (!contains(landing, x, y)) {
-        screen.cells[static_cast<std::size_t>(y * screen.size.x + x)] = fill;
+        screen.cells[indexOf(screen, x, y)] = fill;
       }
     }
   }
   const SmallRect to = clipped(screen, landing);
   for (int y = to.top; y <= to.bottom; ++y) {
     for (int x = to.left; x <= to.right; ++x) {
-      screen.cells[static_cast<std::size_t>(y * screen.size.x + x)] =
-          before[static_cast<std::size_t>((y - shiftY) * screen.size.x + (x - shiftX))];
+      screen.cells[indexOf(screen, x, y)] = before[indexOf(screen, x - shiftX, y - shiftY)];
     }
   }
   return true;

@@ -23,10 +23,13 @@ TEST_F(PassThroughTest, WritesEveryByteUnchangedWithCrLfLineEnds) {
   printLine("=== RM2k(3) Quorvane ===");
   EXPECT_EQ(lastError(), ErrNone);
   printEmptyLine();
-  printText("a\x07" "b\x08\tc\r\n\xff");
+  printText(
+      "a\x07"
+      "b\x08\tc\r\n\xff");
   printLine("");
   EXPECT_EQ(simulatedConsole().standardOutput,
-            "=== RM2k(3) Quorvane ===\r\n\r\na\x07" "b\x08\tc\r\n\xff\r\n");
+            "=== RM2k(3) Quorvane ===\r\n\r\na\x07"
+            "b\x08\tc\r\n\xff\r\n");
   EXPECT_EQ(simulatedConsole().beeps, 0);
 }
 

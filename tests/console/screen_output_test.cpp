@@ -182,7 +182,7 @@ TEST_F(ScreenOutputTest, AWindowResizedAfterTheRegionWasFixedScrollsOnlyTheRegio
   screen(300, 25);
   printLine("first");
   simulatedConsole().screen.window.bottom = 19;  // the user made the window shorter
-  write("seen");  // each write ends by reading the window afresh
+  write("seen");                                 // each write ends by reading the window afresh
   cursorTo(0, 24);
   write("bottom\r\n");
   EXPECT_EQ(screenRow(0), padded("seen")) << "the region's first row scrolled away";

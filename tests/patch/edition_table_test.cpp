@@ -9,9 +9,9 @@ TEST(EditionTable, FindsARowOnlyByTheExactFullLength) {
   EXPECT_EQ(findEdition(727552), 0u);
   EXPECT_EQ(findEdition(955568), 1u);
   constexpr std::int64_t fourGiB = std::int64_t{1} << 32;
-  for (std::int64_t length : {std::int64_t{727551}, std::int64_t{727553}, std::int64_t{0},
-                              std::int64_t{-1}, fourGiB + 727552, fourGiB + 955568,
-                              std::int64_t{955568} - fourGiB}) {
+  for (std::int64_t length :
+       {std::int64_t{727551}, std::int64_t{727553}, std::int64_t{0}, std::int64_t{-1},
+        fourGiB + 727552, fourGiB + 955568, std::int64_t{955568} - fourGiB}) {
     EXPECT_FALSE(findEdition(length).has_value()) << length;
   }
 }

@@ -31,8 +31,8 @@ class StdioStreamsTest : public ::testing::Test {
   void SetUp() override {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     // Unique per run: the same test may run at once under another user.
-    folder = fs::temp_directory_path() /
-             (std::string("quorvane-") + test->name() + "-" + std::to_string(std::random_device{}()));
+    folder = fs::temp_directory_path() / (std::string("quorvane-") + test->name() + "-" +
+                                          std::to_string(std::random_device{}()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     target = folder / "RPG_RT.exe";

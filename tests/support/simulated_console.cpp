@@ -33,17 +33,17 @@ void resetSimulatedConsole() { console = SimulatedConsole{}; }
 
 void useScreen(int columns, int rows, int windowRows) {
   console.outputIsConsole = true;
-  console.screen = platform::makeScreen(
-      {static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)},
-      static_cast<std::int16_t>(windowRows));
+  console.screen =
+      platform::makeScreen({static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)},
+                           static_cast<std::int16_t>(windowRows));
 }
 
 std::string screenRow(int row) {
   std::string text;
   for (int x = 0; x < console.screen.size.x; ++x) {
-    text += static_cast<char>(
-        platform::cellAt(console.screen, {static_cast<std::int16_t>(x), static_cast<std::int16_t>(row)})
-            .byte);
+    text += static_cast<char>(platform::cellAt(console.screen, {static_cast<std::int16_t>(x),
+                                                                static_cast<std::int16_t>(row)})
+                                  .byte);
   }
   return text;
 }
@@ -94,17 +94,38 @@ void queueCursorKey(std::uint16_t scanCode, std::uint32_t controlState) {
   // Virtual keys of the cursor block, by scan code.
   std::uint16_t virtualKey = 0;
   switch (scanCode) {
-    case 0x47: virtualKey = 0x24; break;
-    case 0x48: virtualKey = 0x26; break;
-    case 0x49: virtualKey = 0x21; break;
-    case 0x4B: virtualKey = 0x25; break;
-    case 0x4D: virtualKey = 0x27; break;
-    case 0x4F: virtualKey = 0x23; break;
-    case 0x50: virtualKey = 0x28; break;
-    case 0x51: virtualKey = 0x22; break;
-    case 0x52: virtualKey = 0x2D; break;
-    case 0x53: virtualKey = 0x2E; break;
-    default: break;
+    case 0x47:
+      virtualKey = 0x24;
+      break;
+    case 0x48:
+      virtualKey = 0x26;
+      break;
+    case 0x49:
+      virtualKey = 0x21;
+      break;
+    case 0x4B:
+      virtualKey = 0x25;
+      break;
+    case 0x4D:
+      virtualKey = 0x27;
+      break;
+    case 0x4F:
+      virtualKey = 0x23;
+      break;
+    case 0x50:
+      virtualKey = 0x28;
+      break;
+    case 0x51:
+      virtualKey = 0x22;
+      break;
+    case 0x52:
+      virtualKey = 0x2D;
+      break;
+    case 0x53:
+      virtualKey = 0x2E;
+      break;
+    default:
+      break;
   }
   queueKey(virtualKey, scanCode, 0, controlState | platform::enhancedKey);
 }
@@ -167,8 +188,8 @@ bool scrollConsoleScreenBuffer(ConsoleHandle handle, const SmallRect& source, Co
   return isScreen(handle) && scrollCells(console.screen, source, destination, fill);
 }
 
-bool fillConsoleOutputAttribute(ConsoleHandle handle, std::uint16_t attributes,
-                                std::uint32_t count, Coord from, std::uint32_t& filled) {
+bool fillConsoleOutputAttribute(ConsoleHandle handle, std::uint16_t attributes, std::uint32_t count,
+                                Coord from, std::uint32_t& filled) {
   filled = 0;
   return isScreen(handle) && fillAttributes(console.screen, attributes, count, from, filled);
 }
@@ -242,18 +263,30 @@ std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
   if (mapType != mapVirtualKeyToChar) return 0;
   if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) return code;
   switch (code) {
-    case 0x08: return 8;
-    case 0x09: return 9;
-    case 0x0D: return 13;
-    case 0x1B: return 27;
-    case 0x20: return ' ';
-    case 0xBA: return ';';
-    case 0xBB: return '=';
-    case 0xBC: return ',';
-    case 0xBD: return '-';
-    case 0xBE: return '.';
-    case 0xBF: return '/';
-    default: return 0;
+    case 0x08:
+      return 8;
+    case 0x09:
+      return 9;
+    case 0x0D:
+      return 13;
+    case 0x1B:
+      return 27;
+    case 0x20:
+      return ' ';
+    case 0xBA:
+      return ';';
+    case 0xBB:
+      return '=';
+    case 0xBC:
+      return ',';
+    case 0xBD:
+      return '-';
+    case 0xBE:
+      return '.';
+    case 0xBF:
+      return '/';
+    default:
+      return 0;
   }
 }
 

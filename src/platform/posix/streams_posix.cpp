@@ -20,8 +20,8 @@ std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream);
 Stream* openStream(std::string_view path, StreamMode mode) {
   const std::string terminated(path);
   const bool readWrite = mode == StreamMode::readWrite;
-  const int descriptor =
-      ::open(terminated.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const int descriptor = ::open(
+      terminated.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return nullptr;
   struct stat status {};
   const int flags = ::fcntl(descriptor, F_GETFL);

@@ -79,8 +79,8 @@ bool scrollConsoleScreenBuffer(ConsoleHandle output, const SmallRect& source, Co
          FALSE;
 }
 
-bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes,
-                                std::uint32_t count, Coord from, std::uint32_t& filled) {
+bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes, std::uint32_t count,
+                                Coord from, std::uint32_t& filled) {
   DWORD done = 0;
   const bool ok = ::FillConsoleOutputAttribute(output, attributes, count, toCoord(from), &done);
   filled = done;

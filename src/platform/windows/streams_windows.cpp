@@ -44,9 +44,7 @@ bool commitStream(Stream* stream) {
   return std::fflush(fileOf(stream)) == 0 && _commit(_fileno(fileOf(stream))) == 0;
 }
 
-std::int64_t streamFileLength(Stream* stream) {
-  return _filelengthi64(_fileno(fileOf(stream)));
-}
+std::int64_t streamFileLength(Stream* stream) { return _filelengthi64(_fileno(fileOf(stream))); }
 
 std::size_t readStream(Stream* stream, void* bytes, std::size_t count) {
   return std::fread(bytes, 1, count, fileOf(stream));
