@@ -23,7 +23,7 @@ for preset in release debug tsan windows windows-x86; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-for preset in release debug tsan windows; do
+for preset in release debug tsan windows windows-x86; do
   echo "=== tests: $preset"
   ctest --preset "$preset" -j "$jobs"
 done

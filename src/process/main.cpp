@@ -5,6 +5,7 @@
 
 #include "files/target_path.h"
 #include "patch/patch_dialogue.h"
+#include "platform/arguments.h"
 #include "process/runtime.h"
 
 namespace {
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   // Should the list of exit routines be full, exit() still flushes and
   // closes the target's stream: nothing written is lost.
   static_cast<void>(std::atexit(finishRuntime));
-  quorvane::captureArguments(argc, argv);
+  const quorvane::platform::Arguments arguments =
+      quorvane::platform::commandLineArguments(argc, argv);
+  quorvane::captureArguments(arguments.count, arguments.vector);
   quorvane::runPatchDialogue();
 }

@@ -75,6 +75,17 @@ class TargetTest(harness.ToolTestCase):
                     expected = patched_bytes(data, index % 2, 42) if folder == patched else data
                     self.assertFileBytes(sample_path, expected)
 
+    def test_folders_named_in_any_script_open(self):
+        # Names that a Western or Japanese ANSI code page cannot both spell.
+        for index, folder in enumerate(("ゲーム", "Café Crème", "Ελληνικά 🎮")):
+            with self.subTest(folder=folder):
+                path, data = self.sample(index % 2, fill="random", names=(folder, "RPG_RT.exe"),
+                                         seed=index)
+                run = self.run_tool([harness.RUNNER.path(path)], stdin=b"61\n")
+                self.assertDialogue(run, current(signed(data[EDITIONS[index % 2].offsets[0]])),
+                                    DONE, ANY_KEY)
+                self.assertFileBytes(path, patched_bytes(data, index % 2, 61))
+
     def test_windows_build_expands_wildcards(self):
         if not isinstance(harness.RUNNER, harness.WineRunner):
             self.skipTest("only the Windows start-up expands wildcards")

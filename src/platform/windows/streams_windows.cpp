@@ -1,4 +1,5 @@
-// Streams on Windows: the C runtime's stdio, with 64-bit positions.
+// Streams on Windows: the C runtime's stdio, with 64-bit positions. Paths
+// arrive as UTF-8 and are opened by their UTF-16 name.
 
 #include <io.h>
 
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "platform/streams.h"
+#include "platform/windows/utf8.h"
 
 namespace quorvane::platform {
 
@@ -14,12 +16,13 @@ std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream);
 }  // namespace
 
 Stream* openStream(std::string_view path, StreamMode mode) {
-  std::string native(path);
-  for (char& c : native) {
-    if (c == '/') c = '\\';
+  std::wstring native = fromUtf8(path);
+  if (native.empty()) return nullptr;
+  for (wchar_t& c : native) {
+    if (c == L'/') c = L'\\';
   }
   return reinterpret_cast<Stream*>(
-      std::fopen(native.c_str(), mode == StreamMode::readWrite ? "r+b" : "rb"));
+      ::_wfopen(native.c_str(), mode == StreamMode::readWrite ? L"r+b" : L"rb"));
 }
 
 bool setStreamBuffer(Stream* stream, std::size_t size) {
