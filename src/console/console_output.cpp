@@ -13,7 +13,7 @@ using platform::CharCell;
 using platform::Coord;
 using platform::SmallRect;
 
-ConsoleState consoleState;
+ConsoleState console;
 
 constexpr char lineEnd[] = "\r\n";
 constexpr std::size_t runCapacity = 1024;
@@ -49,31 +49,31 @@ SmallRect rect(int left, int top, int right, int bottom) {
 platform::ConsoleHandle output() { return consoleHandles().output; }
 
 void refreshTextArea() {
-  consoleState.textAreaReady = true;
+  console.textAreaReady = true;
   platform::ScreenBufferInfo info;
   if (platform::getConsoleScreenBufferInfo(output(), info)) {
-    consoleState.textArea = {0, info.window.top, static_cast<std::int16_t>(info.size.x - 1),
-                             info.window.bottom};
+    console.textArea = {0, info.window.top, static_cast<std::int16_t>(info.size.x - 1),
+                        info.window.bottom};
   } else {
-    consoleState.textArea = {};
+    console.textArea = {};
   }
 }
 
 void ensureTextArea() {
-  if (!consoleState.textAreaReady) refreshTextArea();
+  if (!console.textAreaReady) refreshTextArea();
 }
 
 bool textAreaUsable() {
-  const TextArea& area = consoleState.textArea;
+  const TextArea& area = console.textArea;
   return area.left != area.right && area.top != area.bottom;
 }
 
 // The region takes the text area's height at its first use and keeps it.
 void fixScrollRegion() {
-  if (consoleState.regionTop >= 0) return;
+  if (console.regionTop >= 0) return;
   const int rows = textAreaSize().rows;
-  consoleState.regionTop = 0;
-  consoleState.regionBottom = rows > 0 ? rows - 1 : 24;
+  console.regionTop = 0;
+  console.regionBottom = rows > 0 ? rows - 1 : 24;
 }
 
 // Hands the bytes to the output handle until all are written; a failing
@@ -233,14 +233,13 @@ void interpret(WriteContext& write, const std::uint8_t* bytes, std::size_t count
 
 WriteContext beginScreenWrite() {
   fixScrollRegion();
-  const TextArea& area = consoleState.textArea;
+  const TextArea& area = console.textArea;
   WriteContext write;
   write.regionLeft = area.left;
   write.regionRight = area.right;
-  write.regionTop = area.top + consoleState.regionTop;
-  write.regionBottom = area.top + consoleState.regionBottom;
+  write.regionTop = area.top + console.regionTop;
+  write.regionBottom = area.top + console.regionBottom;
   write.areaTopAtStart = area.top;
-  write.partialRegion = write.regionTop != area.top || write.regionBottom != area.bottom;
   platform::ScreenBufferInfo info;
   if (platform::getConsoleScreenBufferInfo(output(), info)) {
     write.cursorX = info.cursorPosition.x;
@@ -252,13 +251,18 @@ WriteContext beginScreenWrite() {
     write.cursorX = write.regionLeft;
     write.cursorY = write.regionTop;
   }
+  // A window made shorter at the buffer's end would put the region's last
+  // rows below the buffer, where nothing written could be seen.
+  write.regionBottom = std::min(write.regionBottom, write.bufferHeight - 1);
+  write.regionTop = std::min(write.regionTop, write.regionBottom);
+  write.partialRegion = write.regionTop != area.top || write.regionBottom != area.bottom;
   return write;
 }
 
 void endScreenWrite(WriteContext& write) {
   if (write.cursorX == write.regionLeft && write.cursorY == write.regionBottom + 1) {
     // The text ended in the region's last cell: the advance waits for more.
-    consoleState.pendingAdvance = true;
+    console.pendingAdvance = true;
     write.cursorX = write.regionRight;
     write.cursorY = write.regionBottom;
   } else {
@@ -275,20 +279,21 @@ void endScreenWrite(WriteContext& write) {
 
 }  // namespace
 
-void resetConsoleState() { consoleState = ConsoleState{}; }
+void resetConsoleState() { console = ConsoleState{}; }
+
+const ConsoleState& consoleState() { return console; }
 
 ConsoleHandles consoleHandles() {
-  if (!consoleState.handlesReady) {
-    consoleState.handlesReady = true;
-    consoleState.handles.input = platform::getStdHandle(platform::StandardHandle::input);
-    consoleState.handles.output = platform::getStdHandle(platform::StandardHandle::output);
+  if (!console.handlesReady) {
+    console.handlesReady = true;
+    console.handles.input = platform::getStdHandle(platform::StandardHandle::input);
+    console.handles.output = platform::getStdHandle(platform::StandardHandle::output);
     std::uint32_t mode = 0;
-    if (consoleState.handles.input != nullptr &&
-        platform::getConsoleMode(consoleState.handles.input, mode)) {
-      platform::setConsoleMode(consoleState.handles.input, mode | platform::enableProcessedInput);
+    if (console.handles.input != nullptr && platform::getConsoleMode(console.handles.input, mode)) {
+      platform::setConsoleMode(console.handles.input, mode | platform::enableProcessedInput);
     }
   }
-  return consoleState.handles;
+  return console.handles;
 }
 
 bool inputIsConsole() {
@@ -304,8 +309,8 @@ int consoleWrite(const void* bytes, std::size_t count, unsigned flags) {
   if (!textAreaUsable()) return writeThrough(data, count);
 
   WriteContext write = beginScreenWrite();
-  if (consoleState.pendingAdvance) {
-    consoleState.pendingAdvance = false;
+  if (console.pendingAdvance) {
+    console.pendingAdvance = false;
     ++write.cursorY;
     write.cursorX = write.regionLeft;
     scrollIfBelow(write);
@@ -333,7 +338,7 @@ void printEmptyLine() {
 ColumnsRows textAreaSize() {
   ensureTextArea();
   if (!textAreaUsable()) return {80, 25};
-  const TextArea& area = consoleState.textArea;
+  const TextArea& area = console.textArea;
   return {area.right - area.left + 1, area.bottom - area.top + 1};
 }
 
@@ -341,7 +346,7 @@ ColumnRow cursorPosition() {
   ensureTextArea();
   platform::ScreenBufferInfo info;
   if (!platform::getConsoleScreenBufferInfo(output(), info)) return {0, 0};
-  const TextArea area = textAreaUsable() ? consoleState.textArea : TextArea{};
+  const TextArea area = textAreaUsable() ? console.textArea : TextArea{};
   return {info.cursorPosition.x + 1 - area.left, info.cursorPosition.y + 1 - area.top};
 }
 
@@ -349,7 +354,7 @@ int locate(int row, int column, int visibility) {
   fixScrollRegion();
   const int cols = textAreaSize().cols;
   const bool rowRefused =
-      row != 0 && (row < consoleState.regionTop + 1 || row > consoleState.regionBottom + 1);
+      row != 0 && (row < console.regionTop + 1 || row > console.regionBottom + 1);
   const bool columnRefused = column != 0 && (column < 1 || column > cols);
   if (rowRefused || columnRefused) {
     setLastError(ErrBadCall);
@@ -361,12 +366,12 @@ int locate(int row, int column, int visibility) {
 
   platform::CursorInfo shape;
   const bool wasVisible = platform::getConsoleCursorInfo(output(), shape) && shape.visible;
-  const TextArea area = textAreaUsable() ? consoleState.textArea : TextArea{};
+  const TextArea area = textAreaUsable() ? console.textArea : TextArea{};
   if (visibility >= 0 && platform::getConsoleCursorInfo(output(), shape)) {
     shape.visible = visibility != 0;
     platform::setConsoleCursorInfo(output(), shape);
   }
-  consoleState.pendingAdvance = false;
+  console.pendingAdvance = false;
   platform::setConsoleCursorPosition(output(), cell(column - 1 + area.left, row - 1 + area.top));
   setLastError(ErrNone);
   return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? 0x10000 : 0);

@@ -47,6 +47,7 @@ inline constexpr unsigned writeEvenIfEmpty = 8;
 
 // Clears the console state to its start values; run once at start-up.
 void resetConsoleState();
+const ConsoleState& consoleState();
 
 // The standard handles, fetched on the first call, which also adds
 // processed input to a console input's mode.

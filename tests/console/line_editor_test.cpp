@@ -28,6 +28,10 @@ std::string padded(std::string text) {
 
 class LineEditorTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    EXPECT_EQ(simulatedConsole().outsideBuffer, 0)
+        << "a console call named a cell outside the buffer";
+  }
   void SetUp() override {
     testing::resetSimulatedConsole();
     resetConsoleState();

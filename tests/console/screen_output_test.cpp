@@ -24,6 +24,10 @@ const std::string blankRow = padded("");
 
 class ScreenOutputTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    EXPECT_EQ(simulatedConsole().outsideBuffer, 0)
+        << "a console call named a cell outside the buffer";
+  }
   void SetUp() override {
     testing::resetSimulatedConsole();
     resetConsoleState();
@@ -189,6 +193,20 @@ TEST_F(ScreenOutputTest, AWindowResizedAfterTheRegionWasFixedScrollsOnlyTheRegio
   EXPECT_EQ(screenRow(23), padded("bottom"));
   EXPECT_EQ(cursor().y, 24);
   EXPECT_EQ(simulatedConsole().windowInfoCalls, 0) << "the window never follows a partial region";
+}
+
+TEST_F(ScreenOutputTest, AWindowShortenedAtTheBuffersEndStillShowsWhatIsWritten) {
+  screen(30, 25);
+  for (int line = 0; line < 40; ++line) printLine("line " + std::to_string(line));
+  ASSERT_EQ(window().bottom, 29);
+  simulatedConsole().screen.window.top = 10;  // the user made the window shorter
+  printText("seen");                          // each write ends by reading the window afresh
+  printLine(" now");
+  printLine("visible");
+  EXPECT_EQ(screenRow(27), padded("seen now"));
+  EXPECT_EQ(screenRow(28), padded("visible"));
+  EXPECT_EQ(cursor().y, 29);
+  EXPECT_EQ(simulatedConsole().outsideBuffer, 0);
 }
 
 TEST_F(ScreenOutputTest, ARefusedRunIsDroppedAndLaterBytesStillCount) {

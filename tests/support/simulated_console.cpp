@@ -25,6 +25,16 @@ bool isConsoleInput(platform::ConsoleHandle handle) {
 bool isScreen(platform::ConsoleHandle handle) {
   return isOutput(handle) && console.outputIsConsole;
 }
+
+// Counts a call that names a cell outside the buffer: the console clips or
+// refuses it, but the console layer never means to make one.
+void checkInside(platform::Coord cell) {
+  if (!platform::insideScreen(console.screen, cell)) ++console.outsideBuffer;
+}
+void checkInside(const platform::SmallRect& rect) {
+  checkInside(platform::Coord{rect.left, rect.top});
+  checkInside(platform::Coord{rect.right, rect.bottom});
+}
 }  // namespace
 
 SimulatedConsole& simulatedConsole() { return console; }
@@ -178,6 +188,7 @@ bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size,
                         SmallRect& target) {
   ++console.writeConsoleOutputCalls;
   if (!isScreen(handle) || console.failWriteConsoleOutput) return false;
+  testing::checkInside(target);
   for (int i = 0; i < size.x * size.y; ++i) console.events += static_cast<char>(cells[i].byte);
   return writeCells(console.screen, cells, size, origin, target);
 }
@@ -185,22 +196,26 @@ bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size,
 bool scrollConsoleScreenBuffer(ConsoleHandle handle, const SmallRect& source, Coord destination,
                                CharCell fill) {
   ++console.scrollCalls;
+  if (isScreen(handle)) testing::checkInside(source);
   return isScreen(handle) && scrollCells(console.screen, source, destination, fill);
 }
 
 bool fillConsoleOutputAttribute(ConsoleHandle handle, std::uint16_t attributes, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
+  if (isScreen(handle)) testing::checkInside(from);
   return isScreen(handle) && fillAttributes(console.screen, attributes, count, from, filled);
 }
 
 bool fillConsoleOutputCharacter(ConsoleHandle handle, std::uint8_t byte, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
+  if (isScreen(handle)) testing::checkInside(from);
   return isScreen(handle) && fillCharacters(console.screen, byte, count, from, filled);
 }
 
 bool setConsoleCursorPosition(ConsoleHandle handle, Coord position) {
+  if (isScreen(handle)) testing::checkInside(position);
   return isScreen(handle) && placeCursor(console.screen, position);
 }
 

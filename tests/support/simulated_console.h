@@ -41,6 +41,7 @@ struct SimulatedConsole {
   int writeConsoleOutputCalls = 0;
   int scrollCalls = 0;
   int windowInfoCalls = 0;
+  int outsideBuffer = 0;  // calls that named a cell outside the buffer
 };
 
 SimulatedConsole& simulatedConsole();
