@@ -1,79 +1,264 @@
-// The terminal backend for Linux and macOS. Until screen output and typing
-// arrive, every console call answers "not a console": output passes
-// through unchanged and answers are read from the standard input stream.
+// The terminal backend for Linux and macOS: the console primitives on top
+// of a terminal driven by escape sequences.
+//
+// Standard output is a console screen buffer only when it is a terminal:
+// the screen model of terminal_session.h, mirrored onto the terminal as
+// terminal_render.h describes, one write(2) per call. Standard input is a
+// console input only when it is a terminal: its bytes are decoded into key
+// records (key_decoder.h). Anything else is no console: the console calls
+// on it fail, writeFile passes bytes through unchanged and the standard
+// input stream is read as it is.
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 #include "platform/console.h"
+#include "platform/terminal/control_signals.h"
+#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/terminal_modes.h"
+#include "platform/terminal/terminal_render.h"
+#include "platform/terminal/terminal_session.h"
+#include "platform/terminal/us_layout.h"
 
 namespace quorvane::platform {
 
 namespace {
+
 // The handles stand for the descriptors 0 and 1.
 int inputToken = STDIN_FILENO;
 int outputToken = STDOUT_FILENO;
 
-int descriptorOf(ConsoleHandle handle) { return *static_cast<const int*>(handle); }
+bool isInputHandle(ConsoleHandle handle) { return handle == &inputToken; }
+bool isOutputHandle(ConsoleHandle handle) { return handle == &outputToken; }
+
+bool isConsoleInput(ConsoleHandle handle) {
+  return isInputHandle(handle) && terminalSession().inputIsTerminal;
+}
+
+// The screen model behind the handle; null when it is no screen buffer.
+ScreenModel* screenOf(ConsoleHandle handle) {
+  TerminalSession& session = terminalSession();
+  return isOutputHandle(handle) && session.outputIsTerminal ? &session.screen : nullptr;
+}
+
+// Runs a render step on the model of handle and writes what it yields.
+template <typename Step>
+bool renderOnto(ConsoleHandle handle, Step step) {
+  ScreenModel* screen = screenOf(handle);
+  if (screen == nullptr) return false;
+  std::string bytes;
+  if (!step(*screen, bytes)) return false;
+  writeScreen(bytes);
+  return true;
+}
+
 }  // namespace
 
 ConsoleHandle getStdHandle(StandardHandle which) {
+  terminalSession();
   return which == StandardHandle::input ? static_cast<ConsoleHandle>(&inputToken)
                                         : static_cast<ConsoleHandle>(&outputToken);
 }
 
-bool getConsoleMode(ConsoleHandle, std::uint32_t&) { return false; }
-bool setConsoleMode(ConsoleHandle, std::uint32_t) { return false; }
-bool getConsoleScreenBufferInfo(ConsoleHandle, ScreenBufferInfo&) { return false; }
-bool writeConsoleOutput(ConsoleHandle, const CharCell*, Coord, Coord, SmallRect&) { return false; }
-bool scrollConsoleScreenBuffer(ConsoleHandle, const SmallRect&, Coord, CharCell) { return false; }
-bool fillConsoleOutputAttribute(ConsoleHandle, std::uint16_t, std::uint32_t, Coord,
-                                std::uint32_t&) {
-  return false;
+bool getConsoleMode(ConsoleHandle handle, std::uint32_t& mode) {
+  TerminalSession& session = terminalSession();
+  if (isConsoleInput(handle)) {
+    mode = session.inputMode;
+    return true;
+  }
+  if (screenOf(handle) == nullptr) return false;
+  mode = session.outputMode;
+  return true;
 }
-bool fillConsoleOutputCharacter(ConsoleHandle, std::uint8_t, std::uint32_t, Coord,
-                                std::uint32_t&) {
-  return false;
+
+// The mode is kept and reported back; the terminal's own modes stay as
+// set up (Ctrl+C stays a signal whatever the processed-input bit says).
+bool setConsoleMode(ConsoleHandle handle, std::uint32_t mode) {
+  TerminalSession& session = terminalSession();
+  if (isConsoleInput(handle)) {
+    session.inputMode = mode;
+    return true;
+  }
+  if (screenOf(handle) == nullptr) return false;
+  session.outputMode = mode;
+  return true;
 }
-bool setConsoleCursorPosition(ConsoleHandle, Coord) { return false; }
-bool setConsoleWindowInfo(ConsoleHandle, bool, const SmallRect&) { return false; }
-bool getConsoleCursorInfo(ConsoleHandle, CursorInfo&) { return false; }
-bool setConsoleCursorInfo(ConsoleHandle, const CursorInfo&) { return false; }
+
+bool getConsoleScreenBufferInfo(ConsoleHandle output, ScreenBufferInfo& info) {
+  const ScreenModel* screen = screenOf(output);
+  if (screen == nullptr) return false;
+  info = screenInfo(*screen);
+  return true;
+}
+
+bool writeConsoleOutput(ConsoleHandle output, const CharCell* cells, Coord size, Coord origin,
+                        SmallRect& target) {
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    return renderWriteOutput(screen, cells, size, origin, target, bytes);
+  });
+}
+
+bool scrollConsoleScreenBuffer(ConsoleHandle output, const SmallRect& source, Coord destination,
+                               CharCell fill) {
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    return renderScroll(screen, source, destination, fill, bytes);
+  });
+}
+
+bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes, std::uint32_t count,
+                                Coord from, std::uint32_t& filled) {
+  filled = 0;
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    return renderFillAttributes(screen, attributes, count, from, filled, bytes);
+  });
+}
+
+bool fillConsoleOutputCharacter(ConsoleHandle output, std::uint8_t byte, std::uint32_t count,
+                                Coord from, std::uint32_t& filled) {
+  filled = 0;
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    return renderFillCharacters(screen, byte, count, from, filled, bytes);
+  });
+}
+
+bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    return renderCursorPosition(screen, position, bytes);
+  });
+}
+
+// The window is the whole buffer and cannot move: only that rectangle is
+// accepted.
+bool setConsoleWindowInfo(ConsoleHandle output, bool absolute, const SmallRect& window) {
+  ScreenModel* screen = screenOf(output);
+  if (screen == nullptr) return false;
+  const SmallRect& now = screen->window;
+  const SmallRect wanted = absolute
+                               ? window
+                               : SmallRect{static_cast<std::int16_t>(now.left + window.left),
+                                           static_cast<std::int16_t>(now.top + window.top),
+                                           static_cast<std::int16_t>(now.right + window.right),
+                                           static_cast<std::int16_t>(now.bottom + window.bottom)};
+  const bool wholeBuffer = wanted.left == 0 && wanted.top == 0 &&
+                           wanted.right == screen->size.x - 1 &&
+                           wanted.bottom == screen->size.y - 1;
+  return wholeBuffer && placeWindow(*screen, true, wanted);
+}
+
+bool getConsoleCursorInfo(ConsoleHandle output, CursorInfo& info) {
+  const ScreenModel* screen = screenOf(output);
+  if (screen == nullptr) return false;
+  info = screen->cursorInfo;
+  return true;
+}
+
+bool setConsoleCursorInfo(ConsoleHandle output, const CursorInfo& info) {
+  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
+    const bool wasVisible = screen.cursorInfo.visible;
+    if (!setCursorShape(screen, info)) return false;
+    if (info.visible != wasVisible) changeCursorVisibility(STDOUT_FILENO, info.visible, bytes);
+    return true;
+  });
+}
 
 bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
                std::uint32_t& written) {
   written = 0;
-  ssize_t done = 0;
-  do {
-    done = ::write(descriptorOf(handle), bytes, count);
-  } while (done < 0 && errno == EINTR);
-  if (done < 0) return false;
-  written = static_cast<std::uint32_t>(done);
+  if (!isInputHandle(handle) && !isOutputHandle(handle)) return false;
+  const int descriptor = *static_cast<const int*>(handle);
+  const auto* next = static_cast<const char*>(bytes);
+  while (written < count) {
+    const ssize_t done = ::write(descriptor, next + written, count - written);
+    if (done > 0) {
+      written += static_cast<std::uint32_t>(done);
+    } else if (done < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  return written > 0 || count == 0;
+}
+
+bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& count) {
+  count = 0;
+  if (!isConsoleInput(input)) return false;
+  TerminalSession& session = terminalSession();
+  pumpKeys(session);
+  if (!session.intake.keys.empty()) {
+    record = {InputEventType::key, session.intake.keys.front()};
+    count = 1;
+  }
   return true;
 }
 
-bool peekConsoleInput(ConsoleHandle, InputRecord&, std::uint32_t& count) {
-  count = 0;
-  return false;
+// Waits for a key as the console does; false once the terminal's input
+// has ended and no key is left.
+bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
+  if (!isConsoleInput(input)) return false;
+  TerminalSession& session = terminalSession();
+  for (;;) {
+    pumpKeys(session);
+    if (!session.intake.keys.empty()) {
+      record = {InputEventType::key, session.intake.keys.front()};
+      session.intake.keys.pop_front();
+      return true;
+    }
+    if (session.inputEnded) return false;
+    waitForConsoleInput(input, 1000);
+  }
 }
-bool readConsoleInput(ConsoleHandle, InputRecord&) { return false; }
-bool waitForConsoleInput(ConsoleHandle, std::uint32_t timeoutMs) {
-  sleepMilliseconds(timeoutMs);
-  return false;
+
+// A partial escape sequence has been read off the terminal already, so the
+// poll does not see it: the wait is cut to the moment it is decoded as it
+// stands. A signal ends the wait early.
+bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
+  const bool console = isConsoleInput(input);
+  TerminalSession& session = terminalSession();
+  if (!console || session.inputEnded) {
+    sleepMilliseconds(timeoutMs);
+    return false;
+  }
+  pumpKeys(session);
+  if (!session.intake.keys.empty()) return true;
+  std::int64_t wait = std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF);
+  const std::int64_t untilSettled = msUntilSettled(session.intake, monotonicMilliseconds());
+  if (untilSettled >= 0) wait = std::min(wait, untilSettled);
+  if (waitReadable(STDIN_FILENO, static_cast<int>(wait)) == WaitOutcome::interrupted) return false;
+  pumpKeys(session);
+  return !session.intake.keys.empty();
 }
-std::uint32_t mapVirtualKey(std::uint32_t, std::uint32_t) { return 0; }
-bool setConsoleCtrlHandler(ConsoleControlRoutine, bool) { return false; }
+
+std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
+  return mapType == mapVirtualKeyToChar ? unshiftedCharacter(code) : 0;
+}
+
+bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
+  setControlRoutine(routine, add);
+  return true;
+}
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
   return std::fread(bytes, 1, count, stdin);
 }
 
+// Ends early when a signal comes, so that a waiting loop sees at once what
+// the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
-  ::poll(nullptr, 0, static_cast<int>(milliseconds));
+  ::poll(nullptr, 0, static_cast<int>(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF)));
 }
-void beep(std::uint32_t, std::uint32_t) {}
+
+// BEL on the terminal, which sounds (or flashes) as it is set to; the
+// frequency and length are the terminal's. Returns at once.
+void beep(std::uint32_t, std::uint32_t) {
+  if (terminalSession().outputIsTerminal) {
+    static_cast<void>(writeAll(STDOUT_FILENO, "\a", 1));
+  }
+}
 
 }  // namespace quorvane::platform

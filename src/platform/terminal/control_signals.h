@@ -1,0 +1,31 @@
+#pragma once
+// The console's control events, as signals. SIGINT is Ctrl+C (event 0),
+// SIGQUIT Ctrl+Break (1), SIGHUP the closing of the terminal (2) and
+// SIGTERM the shut-down (6).
+//
+// The signal handler calls the control routine directly; the routine is
+// async-signal-safe by contract. When it returns false, or none is kept,
+// the default happens: the terminal is restored and the process dies by
+// the same signal with its default disposition. When it handles a close
+// or shut-down, the process is given a short grace period to end by
+// itself, as the console ends a process after a handled close event: once
+// it is over, the terminal is restored and the process ends with exit code
+// 128 + the signal. A handled Ctrl+C or Ctrl+Break changes nothing else.
+//
+// A signal that was ignored when the process started stays ignored.
+
+#include "platform/console.h"
+
+namespace quorvane::platform {
+
+// Seconds a process has to end after a handled close or shut-down.
+inline constexpr unsigned closeGraceSeconds = 3;
+
+// Catches the four signals, once; later calls do nothing.
+void catchControlSignals();
+
+// Keeps routine as the one control routine (add), or drops it if it is the
+// one kept (remove). Catches the signals.
+void setControlRoutine(ConsoleControlRoutine routine, bool add);
+
+}  // namespace quorvane::platform

@@ -1,0 +1,342 @@
+#include "platform/terminal/key_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "platform/terminal/cp437.h"
+#include "platform/terminal/us_layout.h"
+#include "platform/terminal/virtual_keys.h"
+
+namespace quorvane::platform {
+
+namespace {
+
+constexpr std::uint8_t esc = 0x1B;
+// Longer escape sequences are not key presses: they are dropped.
+constexpr std::size_t longestSequence = 32;
+
+constexpr std::uint32_t ctrl = leftCtrlPressed;
+constexpr std::uint32_t alt = leftAltPressed;
+constexpr std::uint32_t shift = shiftPressed;
+constexpr std::uint32_t enhanced = enhancedKey;
+
+constexpr std::array<KeySequence, 42> sequences{{
+    // Arrows: Esc [ in the normal cursor mode, Esc O in the application
+    // cursor mode (tmux and full-screen programs leave it on at times).
+    {"\x1b[A", vkUp, scanUp, 0, enhanced},
+    {"\x1b[B", vkDown, scanDown, 0, enhanced},
+    {"\x1b[C", vkRight, scanRight, 0, enhanced},
+    {"\x1b[D", vkLeft, scanLeft, 0, enhanced},
+    {"\x1bOA", vkUp, scanUp, 0, enhanced},
+    {"\x1bOB", vkDown, scanDown, 0, enhanced},
+    {"\x1bOC", vkRight, scanRight, 0, enhanced},
+    {"\x1bOD", vkLeft, scanLeft, 0, enhanced},
+    // Home and End: xterm's letter forms in both cursor modes, the VT220
+    // forms of tmux, screen and the Linux console, and rxvt's.
+    {"\x1b[H", vkHome, scanHome, 0, enhanced},
+    {"\x1bOH", vkHome, scanHome, 0, enhanced},
+    {"\x1b[1~", vkHome, scanHome, 0, enhanced},
+    {"\x1b[7~", vkHome, scanHome, 0, enhanced},
+    {"\x1b[F", vkEnd, scanEnd, 0, enhanced},
+    {"\x1bOF", vkEnd, scanEnd, 0, enhanced},
+    {"\x1b[4~", vkEnd, scanEnd, 0, enhanced},
+    {"\x1b[8~", vkEnd, scanEnd, 0, enhanced},
+    // The rest of the editing block.
+    {"\x1b[2~", vkInsert, scanInsert, 0, enhanced},
+    {"\x1b[3~", vkDelete, scanDelete, 0, enhanced},
+    {"\x1b[5~", vkPrior, scanPrior, 0, enhanced},
+    {"\x1b[6~", vkNext, scanNext, 0, enhanced},
+    // F1 to F4: Esc O (xterm, VTE, tmux) and the VT100-era 11~ to 14~
+    // (rxvt, PuTTY).
+    {"\x1bOP", vkF1, scanF1, 0, 0},
+    {"\x1bOQ", vkF1 + 1, scanF1 + 1, 0, 0},
+    {"\x1bOR", vkF1 + 2, scanF1 + 2, 0, 0},
+    {"\x1bOS", vkF1 + 3, scanF1 + 3, 0, 0},
+    {"\x1b[11~", vkF1, scanF1, 0, 0},
+    {"\x1b[12~", vkF1 + 1, scanF1 + 1, 0, 0},
+    {"\x1b[13~", vkF1 + 2, scanF1 + 2, 0, 0},
+    {"\x1b[14~", vkF1 + 3, scanF1 + 3, 0, 0},
+    // F5 to F12: the VT220 numbering, which skips 16 and 22.
+    {"\x1b[15~", vkF1 + 4, scanF1 + 4, 0, 0},
+    {"\x1b[17~", vkF1 + 5, scanF1 + 5, 0, 0},
+    {"\x1b[18~", vkF1 + 6, scanF1 + 6, 0, 0},
+    {"\x1b[19~", vkF1 + 7, scanF1 + 7, 0, 0},
+    {"\x1b[20~", vkF1 + 8, scanF1 + 8, 0, 0},
+    {"\x1b[21~", vkF1 + 9, scanF1 + 9, 0, 0},
+    {"\x1b[23~", vkF1 + 10, scanF11, 0, 0},
+    {"\x1b[24~", vkF1 + 11, scanF12, 0, 0},
+    // F1 to F5 of the Linux console.
+    {"\x1b[[A", vkF1, scanF1, 0, 0},
+    {"\x1b[[B", vkF1 + 1, scanF1 + 1, 0, 0},
+    {"\x1b[[C", vkF1 + 2, scanF1 + 2, 0, 0},
+    {"\x1b[[D", vkF1 + 3, scanF1 + 3, 0, 0},
+    {"\x1b[[E", vkF1 + 4, scanF1 + 4, 0, 0},
+    // Shift+Tab, the back tab.
+    {"\x1b[Z", vkTab, scanTab, 9, shift},
+}};
+
+KeyEventRecord makeKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint8_t character,
+                       std::uint32_t state) {
+  KeyEventRecord key;
+  key.keyDown = true;
+  key.repeatCount = 1;
+  key.virtualKeyCode = virtualKey;
+  key.virtualScanCode = scanCode;
+  key.asciiChar = character;
+  key.controlKeyState = state;
+  return key;
+}
+
+DecodedKey found(const KeyEventRecord& key, std::size_t consumed) {
+  return {DecodeStatus::key, consumed, key};
+}
+DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}}; }
+DecodedKey needMore() { return {}; }
+
+// The key behind one byte below 0x80 that starts no sequence.
+KeyEventRecord singleByteKey(std::uint8_t byte) {
+  switch (byte) {
+    case 0x00:  // Ctrl+Space or Ctrl+@: the console's Ctrl+2
+      return makeKey('2', 0x03, 0, ctrl);
+    case 0x08:
+    case 0x7F:
+      return makeKey(vkBack, scanBack, 8, 0);
+    case 0x09:
+      return makeKey(vkTab, scanTab, 9, 0);
+    case 0x0A:
+    case 0x0D:
+      return makeKey(vkReturn, scanReturn, 13, 0);
+    case esc:
+      return makeKey(vkEscape, scanEscape, 27, 0);
+    case 0x1C:
+      return makeKey(vkOem5, 0x2B, byte, ctrl);
+    case 0x1D:
+      return makeKey(vkOem6, 0x1B, byte, ctrl);
+    case 0x1E:
+      return makeKey('6', 0x07, byte, ctrl | shift);
+    case 0x1F:
+      return makeKey(vkOemMinus, 0x0C, byte, ctrl | shift);
+    default:
+      break;
+  }
+  if (byte < 0x20) {
+    const LayoutKey letter = layoutKeyFor(static_cast<std::uint8_t>('a' + byte - 1));
+    return makeKey(letter.virtualKey, letter.scanCode, byte, ctrl);
+  }
+  const LayoutKey key = layoutKeyFor(byte);
+  return makeKey(key.virtualKey, key.scanCode, byte, key.shifted ? shift : 0);
+}
+
+const KeySequence* findSequence(std::string_view bytes) {
+  for (const KeySequence& row : sequences) {
+    if (row.bytes == bytes) return &row;
+  }
+  return nullptr;
+}
+
+// The shape of an escape sequence: Esc, '[' or 'O', parameter bytes
+// (0x30-0x3F), intermediate bytes (0x20-0x2F) and one final byte
+// (0x40-0x7E). The Linux console's Esc [ [ letter is taken as a final
+// byte after the parameter "[".
+struct SequenceShape {
+  enum { complete, unfinished, broken } kind = unfinished;
+  std::size_t length = 0;  // bytes taken, up to the offending one when broken
+  std::string_view parameters;
+  bool intermediates = false;
+  std::uint8_t finalByte = 0;
+};
+
+bool isFinalByte(std::uint8_t byte) { return byte >= 0x40 && byte <= 0x7E; }
+
+SequenceShape shapeOf(std::span<const std::uint8_t> bytes) {
+  const auto text = [&bytes](std::size_t from, std::size_t to) {
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()) + from, to - from);
+  };
+  SequenceShape shape;
+  std::size_t i = 2;
+  if (bytes[1] == '[' && bytes.size() > 2 && bytes[2] == '[') {
+    if (bytes.size() < 4) return shape;
+    if (!isFinalByte(bytes[3])) return {SequenceShape::broken, 3, {}, false, 0};
+    return {SequenceShape::complete, 4, text(2, 3), false, bytes[3]};
+  }
+  while (i < bytes.size() && bytes[i] >= 0x30 && bytes[i] <= 0x3F) ++i;
+  shape.parameters = text(2, i);
+  const std::size_t intermediatesStart = i;
+  while (i < bytes.size() && bytes[i] >= 0x20 && bytes[i] <= 0x2F) ++i;
+  shape.intermediates = i > intermediatesStart;
+  shape.length = i;
+  if (i >= longestSequence) {
+    shape.kind = SequenceShape::broken;
+  } else if (i < bytes.size()) {
+    shape.kind = isFinalByte(bytes[i]) ? SequenceShape::complete : SequenceShape::broken;
+    if (shape.kind == SequenceShape::complete) {
+      shape.finalByte = bytes[i];
+      shape.length = i + 1;
+    }
+  }
+  return shape;
+}
+
+// Up to two parameters, each absent or a decimal number.
+struct Parameters {
+  int count = 0;
+  int values[2] = {-1, -1};  // -1: absent
+};
+
+std::optional<Parameters> parametersOf(std::string_view text) {
+  Parameters result;
+  if (text.empty()) return result;
+  result.count = 1;
+  for (const char c : text) {
+    if (c == ';') {
+      if (result.count == 2) return std::nullopt;
+      ++result.count;
+    } else if (c >= '0' && c <= '9') {
+      int& value = result.values[result.count - 1];
+      value = value < 0 ? c - '0' : std::min(value * 10 + (c - '0'), 9999);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return result;
+}
+
+// Shift, Alt and Ctrl from xterm's modifier parameter: 1 + the sum of
+// Shift 1, Alt 2, Ctrl 4 (and Meta 8, which has no console key).
+std::optional<std::uint32_t> modifierState(int parameter) {
+  if (parameter < 0) return 0;
+  if (parameter < 1 || parameter > 16) return std::nullopt;
+  const int bits = parameter - 1;
+  return ((bits & 1) != 0 ? shift : 0) | ((bits & 2) != 0 ? alt : 0) | ((bits & 4) != 0 ? ctrl : 0);
+}
+
+// The key of a complete sequence: the table's row for its unmodified form,
+// with the modifiers of its parameter.
+std::optional<KeyEventRecord> keyOfSequence(std::uint8_t introducer, const SequenceShape& shape) {
+  if (shape.intermediates) return std::nullopt;
+  std::string form = "\x1b";
+  form += static_cast<char>(introducer);
+  if (shape.parameters == "[") {
+    const KeySequence* row = findSequence(form + '[' + static_cast<char>(shape.finalByte));
+    if (row == nullptr) return std::nullopt;
+    return makeKey(row->virtualKey, row->scanCode, row->character, row->controlKeyState);
+  }
+  const std::optional<Parameters> parameters = parametersOf(shape.parameters);
+  if (!parameters) return std::nullopt;
+  const int first = parameters->values[0];
+  const int second = parameters->values[1];
+  std::optional<std::uint32_t> modifiers;
+  const KeySequence* row = nullptr;
+  if (shape.finalByte == '~') {
+    // Esc [ n ~ and Esc [ n ; m ~.
+    if (introducer != '[' || first < 0) return std::nullopt;
+    modifiers = modifierState(second);
+    row = findSequence(form + std::to_string(first) + '~');
+  } else if (parameters->count == 0) {
+    modifiers = 0;
+    row = findSequence(form + static_cast<char>(shape.finalByte));
+  } else {
+    // Esc [ 1 ; m X, and Esc O m X of older xterms; either introducer
+    // finds the key, so that F1 to F4 (Esc O P) have their Esc [ 1 ; m P.
+    if (parameters->count == 2 && first > 1) return std::nullopt;
+    if (parameters->count == 1 && introducer == '[') return std::nullopt;
+    modifiers = modifierState(parameters->count == 2 ? second : first);
+    const char finalByte = static_cast<char>(shape.finalByte);
+    row = findSequence(form + finalByte);
+    if (row == nullptr) {
+      row = findSequence(std::string("\x1b") + (introducer == '[' ? 'O' : '[') + finalByte);
+    }
+  }
+  if (row == nullptr || !modifiers) return std::nullopt;
+  return makeKey(row->virtualKey, row->scanCode, row->character, row->controlKeyState | *modifiers);
+}
+
+// A UTF-8 character, as its byte in code page 437 with no key of its own.
+DecodedKey decodeUtf8(std::span<const std::uint8_t> bytes, bool moreMayFollow) {
+  const std::uint8_t lead = bytes[0];
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+  char32_t smallest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1Fu;
+    smallest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0Fu;
+    smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07u;
+    smallest = 0x10000;
+  } else {
+    return ignored(1);
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    if (i == bytes.size()) return moreMayFollow ? needMore() : ignored(i);
+    if ((bytes[i] & 0xC0) != 0x80) return ignored(i);
+    codePoint = (codePoint << 6) | (bytes[i] & 0x3Fu);
+  }
+  if (codePoint < smallest || codePoint > 0x10FFFF ||
+      (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+    return ignored(length);
+  }
+  const std::optional<std::uint8_t> byte = cp437FromCodePoint(codePoint);
+  // Glyphs of the control bytes are not typed characters.
+  if (!byte || *byte < 0x80) return ignored(length);
+  return found(makeKey(0, 0, *byte, 0), length);
+}
+
+DecodedKey decodeFrom(std::span<const std::uint8_t> bytes, bool moreMayFollow, bool altPrefix);
+
+// Esc: alone, as the start of a sequence, or as Alt before a key. An Esc
+// inside an Alt prefix starts a sequence or stands alone.
+DecodedKey decodeEscape(std::span<const std::uint8_t> bytes, bool moreMayFollow, bool altPrefix) {
+  if (bytes.size() == 1) return moreMayFollow ? needMore() : found(singleByteKey(esc), 1);
+  const std::uint8_t introducer = bytes[1];
+  if (introducer == '[' || introducer == 'O') {
+    const SequenceShape shape = shapeOf(bytes);
+    switch (shape.kind) {
+      case SequenceShape::unfinished:
+        if (moreMayFollow) return needMore();
+        if (bytes.size() > 2) return ignored(bytes.size());
+        {
+          KeyEventRecord key = singleByteKey(introducer);
+          key.controlKeyState |= alt;
+          return found(key, 2);
+        }
+      case SequenceShape::broken:
+        return ignored(shape.length);
+      case SequenceShape::complete:
+        break;
+    }
+    const std::optional<KeyEventRecord> key = keyOfSequence(introducer, shape);
+    return key ? found(*key, shape.length) : ignored(shape.length);
+  }
+  if (!altPrefix) return found(singleByteKey(esc), 1);
+  DecodedKey inner = decodeFrom(bytes.subspan(1), moreMayFollow, false);
+  if (inner.status == DecodeStatus::needMore) return inner;
+  ++inner.consumed;
+  inner.key.controlKeyState |= alt;
+  return inner;
+}
+
+DecodedKey decodeFrom(std::span<const std::uint8_t> bytes, bool moreMayFollow, bool altPrefix) {
+  if (bytes.empty()) return needMore();
+  const std::uint8_t first = bytes[0];
+  if (first == esc) return decodeEscape(bytes, moreMayFollow, altPrefix);
+  if (first >= 0x80) return decodeUtf8(bytes, moreMayFollow);
+  return found(singleByteKey(first), 1);
+}
+
+}  // namespace
+
+std::span<const KeySequence> keySequences() { return sequences; }
+
+DecodedKey decodeKey(std::span<const std::uint8_t> bytes, bool moreMayFollow) {
+  return decodeFrom(bytes, moreMayFollow, true);
+}
+
+}  // namespace quorvane::platform

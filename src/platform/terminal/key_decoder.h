@@ -1,0 +1,57 @@
+#pragma once
+// Turns the bytes a terminal sends for key presses into the key-down
+// records a Windows console would deliver for the same keys. Pure: no
+// terminal, no clock; the caller says whether more bytes may still come.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/console.h"
+
+namespace quorvane::platform {
+
+enum class DecodeStatus {
+  key,       // a key was decoded from the first consumed bytes
+  ignored,   // the first consumed bytes stand for no key and are dropped
+  needMore,  // the bytes begin a sequence that is not complete yet
+};
+
+struct DecodedKey {
+  DecodeStatus status = DecodeStatus::needMore;
+  std::size_t consumed = 0;  // 0 with needMore
+  KeyEventRecord key;        // with key: key down, repeat count 1
+};
+
+// One escape sequence of the table, as the terminal sends it without
+// modifiers, and the key it stands for.
+struct KeySequence {
+  std::string_view bytes;
+  std::uint16_t virtualKey;
+  std::uint16_t scanCode;
+  std::uint8_t character;
+  std::uint32_t controlKeyState;  // enhancedKey for the cursor block; Shift for Shift+Tab
+};
+
+// The table of escape sequences the decoder knows.
+std::span<const KeySequence> keySequences();
+
+// Decodes the first key of bytes.
+//
+// moreMayFollow says whether further bytes may still arrive. While it is
+// true, a proper prefix of a sequence (a lone Esc, an unfinished escape
+// sequence or UTF-8 character) gives needMore. Once it is false nothing
+// waits: a lone Esc is the Esc key, Esc with one byte after it is Alt and
+// that byte, and a longer unfinished sequence is dropped.
+//
+// Recognised: the sequences of the table, with xterm's modifier parameter
+// (Esc [ 1 ; m X and Esc [ n ; m ~, m = 1 + Shift + 2 Alt + 4 Ctrl); Esc
+// before a key as Alt; control bytes as Ctrl with a letter, Tab, Enter
+// (CR or LF) and Backspace (DEL or BS); printable ASCII as the US layout's
+// keys; UTF-8 characters that code page 437 has, as their byte with no
+// key. Anything else, such as unknown sequences or characters outside the
+// code page, is ignored whole.
+DecodedKey decodeKey(std::span<const std::uint8_t> bytes, bool moreMayFollow);
+
+}  // namespace quorvane::platform

@@ -1,0 +1,100 @@
+#include "platform/terminal/terminal_modes.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "platform/terminal/control_signals.h"
+#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/terminal_render.h"
+
+namespace quorvane::platform {
+
+namespace {
+
+// Attributes to the default, then the cursor shown.
+constexpr char undoOutput[] = "\x1b[0m\x1b[?25h";
+
+// Written by the main thread before the descriptor that guards it is
+// published; only read afterwards, by the undo.
+termios originalModes{};
+std::atomic<int> rawDescriptor{-1};
+std::atomic<int> screenDescriptor{-1};
+bool undoRegistered = false;
+
+static_assert(std::atomic<int>::is_always_lock_free);
+
+constexpr cc_t disabledKey = static_cast<cc_t>(_POSIX_VDISABLE);
+
+// The keys that would stop the process are plain keys here, as they are on
+// the console: Ctrl+Z, and Ctrl+Y where the system has a delayed suspend.
+#ifdef VDSUSP
+void disableDelayedSuspend(termios& modes) { modes.c_cc[VDSUSP] = disabledKey; }
+#else
+void disableDelayedSuspend(termios&) {}
+#endif
+
+// Whether another process group has the terminal in the foreground: the
+// process was sent to the background, and the terminal belongs to the
+// shell now, which has set it up as it wants it. Touching it would also
+// stop the process (SIGTTOU). Async-signal-safe.
+bool ownedByOthers(int descriptor) noexcept {
+  const pid_t group = ::tcgetpgrp(descriptor);
+  return group != -1 && group != ::getpgrp();
+}
+
+void restoreAtExit() { restoreTerminal(); }
+
+// Arms the undo, at the first change: at exit and on the signals.
+void registerUndo() {
+  if (undoRegistered) return;
+  undoRegistered = true;
+  // Should the list of exit routines be full, the signal handlers below
+  // still restore the terminal, and the shell does at a normal exit.
+  static_cast<void>(std::atexit(restoreAtExit));
+  catchControlSignals();
+}
+
+}  // namespace
+
+bool enterRawInput(int descriptor) {
+  const int switched = rawDescriptor.load();
+  if (switched >= 0) return switched == descriptor;
+  termios modes{};
+  if (::tcgetattr(descriptor, &modes) != 0) return false;
+  originalModes = modes;
+  registerUndo();
+  rawDescriptor.store(descriptor);
+  modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL | IEXTEN);
+  modes.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
+  modes.c_cc[VMIN] = 0;
+  modes.c_cc[VTIME] = 0;
+  modes.c_cc[VSUSP] = disabledKey;
+  disableDelayedSuspend(modes);
+  return ::tcsetattr(descriptor, TCSANOW, &modes) == 0;
+}
+
+void noteScreenOutput(int descriptor) {
+  if (screenDescriptor.load() >= 0) return;
+  registerUndo();
+  screenDescriptor.store(descriptor);
+}
+
+void changeCursorVisibility(int descriptor, bool visible, std::string& out) {
+  noteScreenOutput(descriptor);
+  appendCursorVisibility(visible, out);
+}
+
+void restoreTerminal() noexcept {
+  const int screen = screenDescriptor.load();
+  // A terminal that is gone fails both calls; nothing more can be done.
+  if (screen >= 0 && !ownedByOthers(screen)) {
+    static_cast<void>(writeAll(screen, undoOutput, sizeof undoOutput - 1));
+  }
+  const int raw = rawDescriptor.load();
+  if (raw >= 0 && !ownedByOthers(raw)) static_cast<void>(::tcsetattr(raw, TCSANOW, &originalModes));
+}
+
+}  // namespace quorvane::platform

@@ -1,0 +1,146 @@
+#include "platform/terminal/terminal_render.h"
+
+#include <algorithm>
+
+#include "platform/terminal/cp437.h"
+
+namespace quorvane::platform {
+
+namespace {
+
+constexpr char csi[] = "\x1b[";
+
+Coord cell(int x, int y) { return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}; }
+
+bool isBlank(const CharCell& cell) { return cp437Glyph(cell.byte) == U' '; }
+
+bool rowIsBlank(const ScreenModel& screen, int row) {
+  for (int x = 0; x < screen.size.x; ++x) {
+    if (!isBlank(cellAt(screen, cell(x, row)))) return false;
+  }
+  return true;
+}
+
+// A rectangle cut down to the buffer, as rows and columns in int.
+struct Span {
+  int left = 0;
+  int top = 0;
+  int right = -1;
+  int bottom = -1;
+};
+
+Span clippedSpan(const ScreenModel& screen, int left, int top, int right, int bottom) {
+  return {std::max(left, 0), std::max(top, 0), std::min(right, screen.size.x - 1),
+          std::min(bottom, screen.size.y - 1)};
+}
+
+void appendSpan(const ScreenModel& screen, const Span& span, std::string& out) {
+  if (span.left > span.right) return;
+  for (int y = span.top; y <= span.bottom; ++y) appendRow(screen, y, span.left, span.right, out);
+}
+
+void appendModelCursor(const ScreenModel& screen, std::string& out) {
+  appendCursorPosition(screen.cursor, out);
+}
+
+}  // namespace
+
+void appendCursorPosition(Coord position, std::string& out) {
+  out += csi;
+  out += std::to_string(position.y + 1);
+  out += ';';
+  out += std::to_string(position.x + 1);
+  out += 'H';
+}
+
+void appendCursorVisibility(bool visible, std::string& out) {
+  out += csi;
+  out += visible ? "?25h" : "?25l";
+}
+
+void appendRow(const ScreenModel& screen, int row, int left, int right, std::string& out) {
+  int lastInk = left - 1;
+  for (int x = right; x >= left; --x) {
+    if (!isBlank(cellAt(screen, cell(x, row)))) {
+      lastInk = x;
+      break;
+    }
+  }
+  appendCursorPosition(cell(left, row), out);
+  for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out);
+  const int blanks = right - lastInk;
+  if (blanks == 1) {
+    out += ' ';
+  } else if (blanks > 1) {
+    out += csi;
+    out += std::to_string(blanks);
+    out += 'X';
+  }
+}
+
+bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
+                       SmallRect& target, std::string& out) {
+  if (!writeCells(screen, cells, size, origin, target)) return false;
+  appendSpan(screen, {target.left, target.top, target.right, target.bottom}, out);
+  appendModelCursor(screen, out);
+  return true;
+}
+
+bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
+                  std::string& out) {
+  const int width = screen.size.x;
+  const int height = screen.size.y;
+  if (!scrollCells(screen, source, destination, fill)) return false;
+  const int rows = source.top;
+  const bool wholeBufferUp = source.left == 0 && source.right == width - 1 && rows > 0 &&
+                             rows < height && source.bottom == height - 1 && destination.x == 0 &&
+                             destination.y == 0;
+  if (wholeBufferUp) {
+    appendCursorPosition(cell(0, height - 1), out);
+    out.append(static_cast<std::size_t>(rows), '\n');
+    // The terminal brings in blank rows; a fill that is not blank is drawn.
+    for (int y = height - rows; y < height; ++y) {
+      if (!rowIsBlank(screen, y)) appendRow(screen, y, 0, width - 1, out);
+    }
+  } else {
+    const Span from = clippedSpan(screen, source.left, source.top, source.right, source.bottom);
+    const int shiftX = destination.x - source.left;
+    const int shiftY = destination.y - source.top;
+    appendSpan(screen, from, out);
+    appendSpan(screen,
+               clippedSpan(screen, from.left + shiftX, from.top + shiftY, from.right + shiftX,
+                           from.bottom + shiftY),
+               out);
+  }
+  appendModelCursor(screen, out);
+  return true;
+}
+
+bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
+                          Coord from, std::uint32_t& filled, std::string&) {
+  return fillAttributes(screen, attributes, count, from, filled);
+}
+
+bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
+                          std::uint32_t& filled, std::string& out) {
+  if (!fillCharacters(screen, byte, count, from, filled)) return false;
+  const long width = screen.size.x;
+  const long first = from.y * width + from.x;
+  const long end = first + static_cast<long>(filled);  // one past the last cell filled
+  for (long rowStart = from.y * width; rowStart < end; rowStart += width) {
+    const long left = std::max(first, rowStart) - rowStart;
+    const long right = std::min(end, rowStart + width) - 1 - rowStart;
+    appendRow(screen, static_cast<int>(rowStart / width), static_cast<int>(left),
+              static_cast<int>(right), out);
+  }
+  appendModelCursor(screen, out);
+  return true;
+}
+
+bool renderCursorPosition(ScreenModel& screen, Coord position, std::string& out) {
+  if (!placeCursor(screen, position)) return false;
+  appendModelCursor(screen, out);
+  return true;
+}
+
+}  // namespace quorvane::platform

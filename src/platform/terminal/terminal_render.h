@@ -1,0 +1,57 @@
+#pragma once
+// How the screen model reaches the terminal. Each console call that
+// changes the screen is applied to the model here and yields the bytes that
+// bring the terminal in line with it; the caller writes them in one go.
+// Pure: no terminal is touched.
+//
+// The bytes use these escape sequences and nothing else:
+//   CSI row ; column H   put the cursor on a cell (1-based)
+//   CSI n X              erase n cells from the cursor on; the cursor stays
+//   LF on the bottom row scroll up one row; the top row goes into the
+//                        terminal's scrollback
+//   CSI ? 25 l, CSI ? 25 h   hide, show the cursor
+// plus BEL for the beep and CSI 0 m among the undo bytes at the end.
+//
+// Cells are drawn as the UTF-8 of their byte's code page 437 glyph, so no
+// byte of a cell reaches the terminal as a control. Attributes are kept in
+// the model but not drawn: the console layer writes the default 0x07 only,
+// which the terminal shows in its own default colours.
+//
+// The terminal is assumed to be exactly as large as the model, with the
+// usual deferred wrap: a glyph written in the last column leaves the cursor
+// there and scrolls nothing.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/console.h"
+#include "platform/screen_model.h"
+
+namespace quorvane::platform {
+
+void appendCursorPosition(Coord position, std::string& out);
+void appendCursorVisibility(bool visible, std::string& out);
+
+// Draws the cells left to right of one row as the model holds them; a
+// blank tail is erased rather than written.
+void appendRow(const ScreenModel& screen, int row, int left, int right, std::string& out);
+
+// The console calls of the same names: each changes the model as the
+// console would, and on success appends the bytes that show the change and
+// put the terminal's cursor back on the model's cursor. A failing call
+// appends nothing.
+bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
+                       SmallRect& target, std::string& out);
+// Moving the whole buffer up by n rows (source (0, n, width - 1, height - 1)
+// to (0, 0)) is done by the terminal itself with line feeds on the bottom
+// row; any other move redraws the source and destination cells.
+bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
+                  std::string& out);
+// Attributes are not drawn: the model changes, the terminal does not.
+bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
+                          Coord from, std::uint32_t& filled, std::string& out);
+bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
+                          std::uint32_t& filled, std::string& out);
+bool renderCursorPosition(ScreenModel& screen, Coord position, std::string& out);
+
+}  // namespace quorvane::platform

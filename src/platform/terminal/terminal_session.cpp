@@ -1,0 +1,131 @@
+#include "platform/terminal/terminal_session.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/terminal/cursor_report.h"
+#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/terminal_modes.h"
+#include "platform/terminal/terminal_render.h"
+
+namespace quorvane::platform {
+
+namespace {
+
+// Larger sides than this are cut: a screen model of that size is plenty.
+constexpr int largestSide = 1000;
+// Bytes read from the terminal in one pump at most.
+constexpr std::size_t pumpLimit = 4096;
+
+TerminalSession session;
+bool started = false;
+
+// Whether the process may set the terminal's modes: it is in the
+// terminal's foreground, or the terminal is not its controlling terminal
+// at all (a terminal handed to it by another program), where no job
+// control can stop it for doing so.
+bool inForeground(int descriptor) {
+  const pid_t group = ::tcgetpgrp(descriptor);
+  return group == -1 || group == ::getpgrp();
+}
+
+Coord terminalSize(int descriptor) {
+  winsize size{};
+  if (::ioctl(descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+    return {80, 25};
+  }
+  return {static_cast<std::int16_t>(std::min<int>(size.ws_col, largestSide)),
+          static_cast<std::int16_t>(std::min<int>(size.ws_row, largestSide))};
+}
+
+// The descriptor the terminal answers on, switched to raw input; -1 when
+// there is none to be had.
+int answerDescriptor() {
+  if (session.inputIsTerminal) {
+    return inForeground(STDIN_FILENO) && enterRawInput(STDIN_FILENO) ? STDIN_FILENO : -1;
+  }
+  const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (terminal < 0) return -1;
+  if (inForeground(terminal) && enterRawInput(terminal)) return terminal;
+  ::close(terminal);
+  return -1;
+}
+
+// Asks the terminal where its cursor is. Keys that come with the answer
+// on standard input are kept for the key intake.
+std::optional<Coord> askCursor(int descriptor) {
+  writeScreen(cursorPositionRequest);
+  std::string bytes;
+  std::optional<Coord> answer;
+  const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
+  for (std::int64_t now = monotonicMilliseconds(); now < deadline && !answer;
+       now = monotonicMilliseconds()) {
+    if (waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
+        readAvailable(descriptor, bytes, pumpLimit) == ReadOutcome::ended) {
+      break;
+    }
+    answer = takeCursorReport(bytes);
+  }
+  if (descriptor == STDIN_FILENO) {
+    takeBytes(session.intake, bytes, monotonicMilliseconds());
+    session.intake.cursorReportOutstanding = !answer;
+  }
+  return answer;
+}
+
+Coord startingCursor() {
+  const Coord size = session.screen.size;
+  const int descriptor = answerDescriptor();
+  if (descriptor >= 0) {
+    if (const std::optional<Coord> answer = askCursor(descriptor)) {
+      return {std::min<std::int16_t>(answer->x, static_cast<std::int16_t>(size.x - 1)),
+              std::min<std::int16_t>(answer->y, static_cast<std::int16_t>(size.y - 1))};
+    }
+  }
+  const Coord bottomLeft{0, static_cast<std::int16_t>(size.y - 1)};
+  std::string bytes = "\r\n";
+  appendCursorPosition(bottomLeft, bytes);
+  writeScreen(bytes);
+  return bottomLeft;
+}
+
+void start() {
+  started = true;
+  session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
+  session.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+  if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);
+  if (!session.outputIsTerminal) return;
+  const Coord size = terminalSize(STDOUT_FILENO);
+  session.screen = makeScreen(size, size.y);
+  session.screen.cursor = startingCursor();
+}
+
+}  // namespace
+
+TerminalSession& terminalSession() {
+  if (!started) start();
+  return session;
+}
+
+void pumpKeys(TerminalSession& current) {
+  std::string bytes;
+  if (!current.inputEnded && readAvailable(STDIN_FILENO, bytes, pumpLimit) == ReadOutcome::ended) {
+    current.inputEnded = true;
+  }
+  const std::int64_t now = monotonicMilliseconds();
+  takeBytes(current.intake, bytes, now);
+  settle(current.intake, now, !current.inputEnded);
+}
+
+void writeScreen(const std::string& bytes) {
+  if (bytes.empty()) return;
+  noteScreenOutput(STDOUT_FILENO);
+  // A terminal that is gone takes nothing; the model stays as it is.
+  static_cast<void>(writeAll(STDOUT_FILENO, bytes.data(), bytes.size()));
+}
+
+}  // namespace quorvane::platform

@@ -1,0 +1,55 @@
+#pragma once
+// The terminal as this process found it, set up at the backend's first use:
+// which standard handles are terminals, the screen model that stands for
+// standard output, and the keys read from standard input.
+//
+// Set-up, in this order: standard input, when it is a terminal of the
+// foreground, is switched to raw input, so that keys typed while output is
+// printed are not echoed; the screen model gets the size of standard
+// output's terminal (TIOCGWINSZ; 80 x 25 when it tells none), with the
+// window over the whole buffer and the attribute 0x07; the starting cursor
+// is asked of the terminal (CSI 6 n), whose answer is read, for at most
+// cursorReportWaitMs, from standard input when it is a terminal, else from
+// /dev/tty, which is then switched to raw input for the run. Without an
+// answer, a line feed is written and the cursor taken to be in the bottom
+// left cell, where it is then put.
+//
+// A terminal resized during the run keeps the size it had at the start
+// here, as Wine's console does: the model never changes size, nothing is
+// ever drawn outside it, and the terminal clips what no longer fits.
+
+#include <cstdint>
+
+#include "platform/screen_model.h"
+#include "platform/terminal/key_intake.h"
+
+namespace quorvane::platform {
+
+inline constexpr int cursorReportWaitMs = 200;
+// The input mode a console reports before anyone sets it: processed, line
+// and echo input.
+inline constexpr std::uint32_t startInputMode = 0x0007;
+// Processed output and wrap at the end of a line.
+inline constexpr std::uint32_t startOutputMode = 0x0003;
+
+struct TerminalSession {
+  bool inputIsTerminal = false;   // standard input is a console input
+  bool outputIsTerminal = false;  // standard output is a console screen buffer
+  bool inputEnded = false;        // the terminal hung up or its input ended
+  std::uint32_t inputMode = startInputMode;
+  std::uint32_t outputMode = startOutputMode;
+  ScreenModel screen;
+  KeyIntake intake;
+};
+
+// The session, set up on the first call.
+TerminalSession& terminalSession();
+
+// Reads what standard input's terminal has sent and decodes it into keys.
+void pumpKeys(TerminalSession& current);
+
+// Writes bytes for the screen to standard output's terminal, in one write
+// unless the terminal takes them in parts.
+void writeScreen(const std::string& bytes);
+
+}  // namespace quorvane::platform
