@@ -218,6 +218,7 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
 // poll does not see it: the wait is cut to the moment it is decoded as it
 // stands. A signal ends the wait early.
 bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
+  flushScreen();
   const bool console = isConsoleInput(input);
   TerminalSession& session = terminalSession();
   if (!console || session.inputEnded) {
@@ -244,12 +245,14 @@ bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
 }
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
+  flushScreen();
   return std::fread(bytes, 1, count, stdin);
 }
 
 // Ends early when a signal comes, so that a waiting loop sees at once what
 // the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
+  flushScreen();
   ::poll(nullptr, 0, static_cast<int>(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF)));
 }
 
@@ -257,7 +260,8 @@ void sleepMilliseconds(std::uint32_t milliseconds) {
 // frequency and length are the terminal's. Returns at once.
 void beep(std::uint32_t, std::uint32_t) {
   if (terminalSession().outputIsTerminal) {
-    static_cast<void>(writeAll(STDOUT_FILENO, "\a", 1));
+    writeScreen("\a");
+    flushScreen();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "platform/terminal/cursor_report.h"
@@ -23,6 +24,21 @@ constexpr std::size_t pumpLimit = 4096;
 
 TerminalSession session;
 bool started = false;
+
+// Screen bytes not yet written: they go out in one write when the process
+// is about to wait, or at its end.
+std::string pending;
+std::size_t pendingMoveStart = std::string::npos;  // where a final cursor move begins
+bool flushAtExitRegistered = false;
+constexpr std::size_t flushThreshold = 16384;
+
+// The length of the cursor move (CSI row ; column H) that starts at, or 0.
+std::size_t cursorMoveLength(const std::string& bytes, std::size_t at) {
+  if (bytes.compare(at, 2, "\x1b[") != 0) return 0;
+  std::size_t i = at + 2;
+  while (i < bytes.size() && ((bytes[i] >= '0' && bytes[i] <= '9') || bytes[i] == ';')) ++i;
+  return i < bytes.size() && bytes[i] == 'H' ? i + 1 - at : 0;
+}
 
 // Whether the process may set the terminal's modes: it is in the
 // terminal's foreground, or the terminal is not its controlling terminal
@@ -59,6 +75,7 @@ int answerDescriptor() {
 // on standard input are kept for the key intake.
 std::optional<Coord> askCursor(int descriptor) {
   writeScreen(cursorPositionRequest);
+  flushScreen();
   std::string bytes;
   std::optional<Coord> answer;
   const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
@@ -124,8 +141,31 @@ void pumpKeys(TerminalSession& current) {
 void writeScreen(const std::string& bytes) {
   if (bytes.empty()) return;
   noteScreenOutput(STDOUT_FILENO);
+  if (!flushAtExitRegistered) {
+    // Registered after the terminal's undo, so that it runs before it.
+    flushAtExitRegistered = true;
+    static_cast<void>(std::atexit(flushScreen));
+  }
+  // A cursor move that another one follows at once is dropped.
+  const std::size_t leading = cursorMoveLength(bytes, 0);
+  if (leading > 0 && pendingMoveStart != std::string::npos) pending.resize(pendingMoveStart);
+  const std::size_t start = pending.size();
+  pending += bytes;
+  pendingMoveStart = std::string::npos;
+  const std::size_t last = pending.rfind('\x1b');
+  if (last != std::string::npos && last >= start &&
+      cursorMoveLength(pending, last) == pending.size() - last) {
+    pendingMoveStart = last;
+  }
+  if (pending.size() >= flushThreshold) flushScreen();
+}
+
+void flushScreen() {
+  if (pending.empty()) return;
   // A terminal that is gone takes nothing; the model stays as it is.
-  static_cast<void>(writeAll(STDOUT_FILENO, bytes.data(), bytes.size()));
+  static_cast<void>(writeAll(STDOUT_FILENO, pending.data(), pending.size()));
+  pending.clear();
+  pendingMoveStart = std::string::npos;
 }
 
 }  // namespace quorvane::platform

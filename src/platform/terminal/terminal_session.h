@@ -48,8 +48,10 @@ TerminalSession& terminalSession();
 // Reads what standard input's terminal has sent and decodes it into keys.
 void pumpKeys(TerminalSession& current);
 
-// Writes bytes for the screen to standard output's terminal, in one write
-// unless the terminal takes them in parts.
+// Queues bytes for the screen of standard output's terminal. They reach it
+// in one write when flushScreen is called (before every wait for input or
+// time, at a beep and at the process end), or once many have gathered.
 void writeScreen(const std::string& bytes);
+void flushScreen();
 
 }  // namespace quorvane::platform
