@@ -19,6 +19,8 @@ need cmake cmake
 need ninja ninja-build
 if [[ $want == test ]]; then
   need /usr/src/googletest/CMakeLists.txt googletest
+  need /usr/include/benchmark/benchmark.h libbenchmark-dev
+  need hyperfine hyperfine
   need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
   need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
   need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
