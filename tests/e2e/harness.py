@@ -1,8 +1,9 @@
 """Shared helpers of the end-to-end tests.
 
-Every test runs the real quorvane binary with standard input and output
-redirected, either natively or, for the Windows build, under Wine. A test
-module is started as
+Every test runs the real quorvane binary, either natively or, for the Windows
+build, under Wine: most with standard input and output redirected, the
+interactive ones in a terminal, a tmux pane of 80 x 25 cells. A test module
+is started as
 
     python3 test_x.py --tool <binary> [--wine <wine> --wine-prefix <folder>]
 
@@ -10,7 +11,9 @@ and passes any further arguments on to unittest.
 """
 
 import argparse
+import atexit
 import fcntl
+import itertools
 import os
 import random
 import re
@@ -19,6 +22,8 @@ import signal
 import subprocess
 import sys
 import tempfile
+import termios
+import time
 import unittest
 from dataclasses import dataclass
 
@@ -49,6 +54,7 @@ INVALID = "Invalid value! Please enter value between 1 and 99."
 DONE = "Successfully patched!"
 NO_VALUE = "Error! No value entered. Nothing was changed."
 READ_ONLY = "Error! RPG_RT.exe is read-only or in use! Nothing was changed."
+PROMPT = "Enter new value: "  # shown only when standard input is a console
 
 
 def current(value):
@@ -71,17 +77,26 @@ def patched_bytes(original, edition, value):
 # --- How the tool is started --------------------------------------------------
 
 class Runner:
-    """Starts the binary natively."""
+    """Starts the binary natively, under a wrapper such as valgrind if given."""
 
-    def __init__(self, tool):
+    def __init__(self, tool, wrapper=()):
         self.tool = tool
+        self.wrapper = list(wrapper)
 
     def path(self, unix_path):
         """The path as the tool's command line must carry it."""
         return unix_path
 
     def command(self, args):
-        return [self.tool, *args]
+        return [*self.wrapper, self.tool, *args]
+
+    def shell_command(self, args):
+        """The command as a shell must be given it."""
+        return " ".join(_quote(a) for a in self.command(args))
+
+    # How tmux sends each key that the tests press (`tmux send-keys` arguments).
+    keys = {"Enter": ["Enter"], "Escape": ["Escape"], "Left": ["Left"], "Home": ["Home"],
+            "End": ["End"], "Delete": ["DC"], "Backspace": ["BSpace"], "Ctrl+C": ["C-c"]}
 
     def readonly_command(self, folder, args):
         """A command that runs the tool while `folder` is read-only, or None."""
@@ -115,6 +130,9 @@ class WineRunner(Runner):
 
     def command(self, args):
         return [self.wine, self.tool, *args]
+
+    # Wine's console takes tmux's own Home and End keys for no key at all.
+    keys = dict(Runner.keys, Home=["-H", "1b", "5b", "48"], End=["-H", "1b", "5b", "46"])
 
     def start_session(self, default_prefix):
         os.environ.setdefault("WINEPREFIX", default_prefix)
@@ -356,6 +374,232 @@ class ToolTestCase(unittest.TestCase):
         self.assertEqual(received, [BANNER, "<attribution>", "", *lines])
 
 
+# --- Runs in a terminal -------------------------------------------------------
+#
+# The tool runs in a detached tmux session of one pane, 80 x 25 cells, on a
+# tmux server of the tests' own (a private socket, no configuration file).
+# A test presses keys one `send-keys` call each and awaits every expected
+# picture by looking at the pane every 50 ms, up to a bound.
+
+PANE_COLUMNS, PANE_ROWS = 80, 25
+POLL_INTERVAL = 0.05  # seconds between two looks at a pane
+WAIT_TIMEOUT = 30  # seconds for an awaited picture to appear
+END_TIMEOUT = 10  # seconds for the processes of a closed pane to end
+ESCAPE_PAUSE = 0.1  # seconds after Escape, lest the next key read as Alt+key
+ATTRIBUTION_ROW = "<attribution>"  # the attribution line in an expected picture
+
+_tmux_socket = None
+
+
+def tmux(*args, check=True):
+    """Runs one tmux command (or several, separated by ";") on the tests'
+    server, which starts with the tests' environment; returns its output."""
+    global _tmux_socket
+    if _tmux_socket is None:
+        folder = tempfile.mkdtemp(prefix="quorvane-tmux-")
+        _tmux_socket = os.path.join(folder, "socket")
+        atexit.register(_stop_tmux, folder)
+    env = dict(os.environ, LANG="C.UTF-8")
+    for name in ("TMUX", "TMUX_PANE", "LC_ALL"):
+        env.pop(name, None)
+    result = subprocess.run(["tmux", "-S", _tmux_socket, "-f", "/dev/null", *args],
+                            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True, timeout=20)
+    if check and result.returncode != 0:
+        raise RuntimeError(f"tmux {' '.join(args)}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def _stop_tmux(folder):
+    # Only this server: every session of it is closed by then.
+    subprocess.run(["tmux", "-S", _tmux_socket, "kill-server"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def _process_fields(pid):
+    """The fields of /proc/<pid>/stat after the command name (state first),
+    or None when there is no such process."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()
+    except (OSError, IndexError):
+        return None
+
+
+def process_identity(pid):
+    """What tells process `pid` from a later one of the same number: its
+    start time; None when it has ended (a zombie has ended too)."""
+    fields = _process_fields(pid)
+    return None if fields is None or fields[0] in "ZX" else fields[19]
+
+
+def _processes_of_session(session):
+    """The live processes of the session that `session` leads."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            fields = _process_fields(entry)
+            if fields is not None and fields[0] not in "ZX" and int(fields[3]) == session:
+                found.append(int(entry))
+    return found
+
+
+def layout(lines, columns=PANE_COLUMNS, rows=PANE_ROWS):
+    """The picture that `lines` leave on a blank screen, the last of them the
+    one the cursor stands in, after its end: (the rows without trailing
+    blanks, the cursor as (column, row), both 0-based). Each line wraps cell
+    by cell at the right edge; a line that ends in the last column moves the
+    cursor on to the next row at once, so that its line end leaves that row
+    empty; once the bottom row is passed, the rows scroll up and the oldest
+    are lost."""
+    cells = []
+    for line in lines:
+        cells += [line[i:i + columns] for i in range(0, len(line), columns)]
+        if len(line) % columns == 0:
+            cells.append("")
+    shown = cells[-rows:]
+    cursor = (len(lines[-1]) % columns, len(shown) - 1)
+    shown = [row.rstrip(" ") for row in shown] + [""] * (rows - len(shown))
+    return shown, cursor
+
+
+class Pane:
+    """A detached tmux session of one pane that runs `argv` in `cwd`."""
+
+    _numbers = itertools.count()
+
+    def __init__(self, argv, cwd):
+        self.name = f"quorvane-{os.getpid()}-{next(Pane._numbers)}"
+        info = tmux("new-session", "-d", "-s", self.name, "-x", str(PANE_COLUMNS),
+                    "-y", str(PANE_ROWS), "-c", cwd, "-P", "-F",
+                    "#{pane_id} #{pane_pid} #{pane_tty} #{pane_width} #{pane_height}",
+                    "--", *argv)
+        self.id, pid, self.tty, width, height = info.split()
+        # The pane's first process leads a session of its own, and every
+        # process started in the pane belongs to it.
+        self.session = int(pid)
+        self.closed = False
+        if (int(width), int(height)) != (PANE_COLUMNS, PANE_ROWS):
+            self.close()
+            raise RuntimeError(f"tmux made a pane of {width} x {height} cells")
+
+    def picture(self):
+        """(the rows the pane shows, without trailing blanks; the cursor as
+        (column, row)), taken together."""
+        output = tmux("capture-pane", "-p", "-t", self.id, ";",
+                      "display-message", "-p", "-t", self.id, "#{cursor_x} #{cursor_y}")
+        *rows, cursor, _ = output.split("\n")
+        rows = [row.rstrip(" ") for row in rows]
+        return rows + [""] * (PANE_ROWS - len(rows)), tuple(int(n) for n in cursor.split())
+
+    def echoes(self):
+        """Whether the pane's terminal echoes what is typed (it does until a
+        program takes the keys itself)."""
+        fd = os.open(self.tty, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+        try:
+            return bool(termios.tcgetattr(fd)[3] & termios.ECHO)
+        finally:
+            os.close(fd)
+
+    def send(self, *args):
+        """One `tmux send-keys` call."""
+        tmux("send-keys", "-t", self.id, *args)
+
+    def kill(self):
+        """Closes the pane, as closing its window would."""
+        tmux("kill-pane", "-t", self.id, check=False)
+
+    def close(self):
+        """Closes the session and waits for the processes started in it to
+        end; kills (by their own number) and returns those that do not."""
+        if self.closed:
+            return []
+        self.closed = True
+        tmux("kill-session", "-t", "=" + self.name, check=False)
+        deadline = time.monotonic() + END_TIMEOUT
+        while (left := _processes_of_session(self.session)) and time.monotonic() < deadline:
+            time.sleep(POLL_INTERVAL)
+        for pid in left:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        return left
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, *_):
+        left = self.close()
+        if left and kind is None:
+            raise AssertionError(f"processes {left} of the closed pane did not end "
+                                 f"within {END_TIMEOUT} s (killed)")
+
+
+class TerminalTestCase(ToolTestCase):
+    """Runs the tool in a tmux pane."""
+
+    def open_pane(self, argv):
+        """A pane running `argv` in the test's folder; use it in a with
+        block. It is closed at the end of the test in any case."""
+        pane = Pane(argv, self.folder)
+        self.addCleanup(pane.close)
+        return pane
+
+    def start(self, args, before="", after="; echo EXIT=$?; exec sleep 600"):
+        """A pane whose command runs the tool with `args` (in the tool's path
+        form) between the shell commands `before` and `after`."""
+        return self.open_pane(["sh", "-c", before + RUNNER.shell_command(args) + after])
+
+    def press(self, pane, keys):
+        """Presses keys: each character of a string, or each named key of a
+        list, one `send-keys` call each."""
+        if isinstance(keys, str):
+            for character in keys:
+                pane.send("-l", character)
+            return
+        for name in keys:
+            pane.send(*RUNNER.keys[name])
+            if name == "Escape":
+                time.sleep(ESCAPE_PAUSE)
+
+    def expect(self, pane, lines, column=None, reading=False, timeout=WAIT_TIMEOUT):
+        """Waits until the pane shows the picture that `lines` leave on a blank
+        screen (see `layout`; ATTRIBUTION_ROW stands for any attribution
+        line), with the cursor in column `column` of the last line's row when
+        given, and, when `reading`, the terminal no longer echoing keys (a
+        program takes them itself); fails with the last picture otherwise."""
+        rows, cursor = layout(lines)
+        if column is not None:
+            cursor = (column, cursor[1])
+        deadline = time.monotonic() + timeout
+        while True:
+            shown, at = pane.picture()
+            shown = [ATTRIBUTION_ROW if ATTRIBUTION.fullmatch(row) else row for row in shown]
+            echoes = reading and pane.echoes()
+            if (shown, at, echoes) == (rows, cursor, False) or time.monotonic() > deadline:
+                break
+            time.sleep(POLL_INTERVAL)
+        self.assertEqual(shown, rows, f"the pane's rows (waited up to {timeout} s)")
+        self.assertEqual(at, cursor, f"the cursor (column, row); the rows: {shown}")
+        self.assertFalse(echoes, "the terminal still echoes typed keys while the tool "
+                                 "waits for them")
+
+    def expect_row(self, pane, pattern, timeout=WAIT_TIMEOUT):
+        """Waits until a row of the pane matches the regular expression
+        `pattern` in full; returns (the rows, the row's index)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shown, _ = pane.picture()
+            found = [i for i, row in enumerate(shown) if re.fullmatch(pattern, row)]
+            if found:
+                return shown, found[-1]
+            if time.monotonic() > deadline:
+                self.fail(f"no row matches {pattern!r} after {timeout} s; the rows: {shown}")
+            time.sleep(POLL_INTERVAL)
+
+
 def read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -367,6 +611,7 @@ def main():
     parser.add_argument("--tool", help="the quorvane binary")
     parser.add_argument("--wine", help="run the (Windows) binary under this wine")
     parser.add_argument("--wine-prefix", help="WINEPREFIX when the environment sets none")
+    parser.add_argument("--wrap", default="", help="a command the native binary runs under")
     options, rest = parser.parse_known_args()
     tool = os.path.abspath(options.tool) if options.tool else None
     if tool is None:
@@ -375,5 +620,5 @@ def main():
         RUNNER = WineRunner(tool, options.wine)
         RUNNER.start_session(options.wine_prefix or os.path.expanduser("~/.wine"))
     else:
-        RUNNER = Runner(tool)
+        RUNNER = Runner(tool, options.wrap.split())
     unittest.main(module="__main__", argv=[sys.argv[0], *rest])

@@ -138,6 +138,14 @@ InputRecord fromInputRecord(const INPUT_RECORD& raw) {
     record.keyEvent.virtualScanCode = key.wVirtualScanCode;
     record.keyEvent.asciiChar = static_cast<std::uint8_t>(key.uChar.AsciiChar);
     record.keyEvent.controlKeyState = key.dwControlKeyState;
+    // Wine's console delivers Esc without the character 27 that Windows
+    // gives it; without it the key would mean nothing.
+    const DWORD modifiers =
+        LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED | LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED;
+    if (key.wVirtualKeyCode == VK_ESCAPE && key.uChar.AsciiChar == 0 &&
+        (key.dwControlKeyState & modifiers) == 0) {
+      record.keyEvent.asciiChar = 27;
+    }
   }
   return record;
 }
