@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, on Debian, whatever of the named tool sets is missing:
 #   build   compiler, CMake, Ninja
-#   test    GoogleTest, MinGW-w64, Wine, tmux, Python 3, and the build set
+#   test    the build set and GoogleTest, Google Benchmark, MinGW-w64, Wine,
+#           tmux, Python 3, clang with libFuzzer, clang-format, clang-tidy,
+#           Valgrind and hyperfine
 # Usage: scripts/install-deps.sh build|test
 set -euo pipefail
 
@@ -28,6 +30,15 @@ if [[ $want == test ]]; then
   need tmux tmux
   need python3 python3
   need setpriv util-linux
+  need valgrind valgrind
+  need clang-format clang-format
+  need clang-tidy clang-tidy
+  need clang clang libclang-rt-dev
+  if command -v clang >/dev/null 2>&1 &&
+    ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+      clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
+    packages+=(libclang-rt-dev)
+  fi
 fi
 
 if ((${#packages[@]} > 0)); then

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native release, native debug with
 # AddressSanitizer and UndefinedBehaviorSanitizer, native with
-# ThreadSanitizer, the Windows build under Wine, and the 32-bit Windows build
-# (built only: Wine here runs 64-bit programs only).
+# ThreadSanitizer, the redirected end-to-end tests under Valgrind, the
+# Windows build under Wine, the 32-bit Windows build (built and checked: Wine
+# here runs 64-bit programs only), the fuzz targets for a bounded time, and
+# the formatting and clang-tidy checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,13 +20,18 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 jobs=$(nproc)
-for preset in release debug tsan windows windows-x86; do
+presets=(release debug tsan memcheck windows windows-x86)
+for preset in "${presets[@]}"; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-for preset in release debug tsan windows windows-x86; do
+for preset in "${presets[@]}"; do
   echo "=== tests: $preset"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== fuzzing"
+scripts/fuzz.sh
+echo "=== formatting and clang-tidy"
+scripts/lint.sh
 echo "All presets built and all tests passed."

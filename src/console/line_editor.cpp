@@ -1,5 +1,7 @@
 #include "console/line_editor.h"
 
+#include <cassert>
+
 #include "console/console_output.h"
 #include "console/key_translation.h"
 #include "console/keyboard.h"
@@ -177,6 +179,7 @@ std::optional<std::string> editLine() {
     if (keyText.empty()) continue;
     const std::int32_t k = keyCodeOf(keyText);
     actOnKey(edit, k);
+    assert(edit.pos <= edit.text.size());
     locate(0, 0, 1);
     if (k == 13 || k == 10) break;
   }

@@ -106,9 +106,19 @@ class FaultTest(harness.ToolTestCase):
         self.assertEqual(self.listing(), [])
 
     def test_killed_before_the_answer_the_target_is_untouched(self):
-        path, data = self.sample(0, fill="random")
-        run = self.staged(path)
-        run.wait_for("Current value")
+        for stage in ("=== RM2k(3) Quorvane ===", "Current value"):
+            with self.subTest(stage=stage):
+                path, data = self.sample(0, fill="random")
+                run = self.staged(path)
+                run.wait_for(stage)
+                run.kill()
+                self.assertFileBytes(path, data)
+
+    def test_killed_at_the_terminal_prompt_the_target_is_untouched(self):
+        path, data = self.sample(1, fill="random")
+        run = self.staged(path, terminal=True)
+        run.wait_for("Enter new value")
+        run.send(b"42")
         run.kill()
         self.assertFileBytes(path, data)
 
