@@ -7,16 +7,12 @@
 #include <cstdlib>
 
 #include "console/console_output.h"
+#include "fuzz_check.h"
 #include "simulated_console.h"
 
 namespace {
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using quorvane::fuzzing::check;
 
 }  // namespace
 

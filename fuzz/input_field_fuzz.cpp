@@ -12,9 +12,12 @@
 
 #include "console/console_output.h"
 #include "console/input_field.h"
+#include "fuzz_check.h"
 #include "simulated_console.h"
 
 namespace {
+
+using quorvane::fuzzing::check;
 
 struct ModelField {
   std::string bytes;
@@ -139,13 +142,6 @@ std::int32_t modelFraction(const std::string& field) {
   if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
   if (whole < -32768.0 || whole > 32767.0) return -32768;
   return static_cast<std::int32_t>(whole);
-}
-
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "mismatch: %s\n", what);
-    std::abort();
-  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "console/console_output.h"
 #include "console/key_translation.h"
 #include "console/keyboard.h"
+#include "fuzz_check.h"
 #include "platform/terminal/key_decoder.h"
 #include "platform/terminal/key_intake.h"
 #include "platform/terminal/us_layout.h"
@@ -21,14 +22,9 @@
 
 namespace {
 
-using namespace quorvane;
+using quorvane::fuzzing::check;
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using namespace quorvane;
 
 void checkCode(std::int32_t code) {
   const bool character = code >= 0 && code <= 0xFF;

@@ -10,16 +10,12 @@
 #include "console/console_output.h"
 #include "console/keyboard.h"
 #include "console/line_editor.h"
+#include "fuzz_check.h"
 #include "simulated_console.h"
 
 namespace {
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using quorvane::fuzzing::check;
 
 // One fuzz byte as one key: the editing keys, a few ignored ones, and text.
 void queueKeyFor(std::uint8_t byte) {

@@ -8,11 +8,13 @@
 #include "console/keyboard.h"
 #include "console/line_editor.h"
 #include "files/error_number.h"
+#include "screen_test.h"
 #include "simulated_console.h"
 
 namespace quorvane {
 namespace {
 
+using testing::padded;
 using testing::queueCursorKey;
 using testing::queueText;
 using testing::screenRow;
@@ -21,21 +23,10 @@ using testing::simulatedConsole;
 constexpr std::uint16_t home = 0x47, up = 0x48, pageUp = 0x49, left = 0x4B, right = 0x4D,
                         end = 0x4F, down = 0x50, insert = 0x52, del = 0x53;
 
-std::string padded(std::string text) {
-  text.resize(80, ' ');
-  return text;
-}
-
-class LineEditorTest : public ::testing::Test {
+class LineEditorTest : public testing::ScreenTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(simulatedConsole().outsideBuffer, 0)
-        << "a console call named a cell outside the buffer";
-  }
   void SetUp() override {
-    testing::resetSimulatedConsole();
-    resetConsoleState();
-    resetKeyboardState();
+    ScreenTest::SetUp();
     testing::useScreen(80, 25, 25);
     simulatedConsole().inputIsConsole = true;
   }

@@ -7,37 +7,22 @@
 
 #include "console/console_output.h"
 #include "files/error_number.h"
+#include "screen_test.h"
 #include "simulated_console.h"
 
 namespace quorvane {
 namespace {
 
+using testing::padded;
 using testing::screenRow;
 using testing::simulatedConsole;
 
-std::string padded(std::string text, std::size_t width = 80) {
-  text.resize(width, ' ');
-  return text;
-}
-
 const std::string blankRow = padded("");
 
-class ScreenOutputTest : public ::testing::Test {
+class ScreenOutputTest : public testing::ScreenTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(simulatedConsole().outsideBuffer, 0)
-        << "a console call named a cell outside the buffer";
-  }
-  void SetUp() override {
-    testing::resetSimulatedConsole();
-    resetConsoleState();
-  }
   // An 80-column console whose buffer is `rows` tall, its window `window` tall.
   void screen(int rows = 25, int window = 25) { testing::useScreen(80, rows, window); }
-  void cursorTo(int x, int y) {
-    simulatedConsole().screen.cursor = {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
-  }
-  platform::Coord cursor() { return simulatedConsole().screen.cursor; }
   platform::SmallRect window() { return simulatedConsole().screen.window; }
   void write(const std::string& bytes) { consoleWrite(bytes.data(), bytes.size()); }
 };

@@ -35,10 +35,6 @@ Stream* openStream(std::string_view path, StreamMode mode) {
   return reinterpret_cast<Stream*>(file);
 }
 
-bool setStreamBuffer(Stream* stream, std::size_t size) {
-  return std::setvbuf(fileOf(stream), nullptr, _IOFBF, size) == 0;
-}
-
 bool getStreamPosition(Stream* stream, std::int64_t& position) {
   const off_t offset = ::ftello(fileOf(stream));
   if (offset < 0) return false;
@@ -50,8 +46,6 @@ bool setStreamPosition(Stream* stream, std::int64_t position) {
   return ::fseeko(fileOf(stream), static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
-bool flushStream(Stream* stream) { return std::fflush(fileOf(stream)) == 0; }
-
 bool commitStream(Stream* stream) {
   return std::fflush(fileOf(stream)) == 0 && ::fsync(::fileno(fileOf(stream))) == 0;
 }
@@ -61,15 +55,5 @@ std::int64_t streamFileLength(Stream* stream) {
   if (::fstat(::fileno(fileOf(stream)), &status) != 0) return -1;
   return status.st_size;
 }
-
-std::size_t readStream(Stream* stream, void* bytes, std::size_t count) {
-  return std::fread(bytes, 1, count, fileOf(stream));
-}
-
-std::size_t writeStream(Stream* stream, const void* bytes, std::size_t count) {
-  return std::fwrite(bytes, 1, count, fileOf(stream));
-}
-
-bool closeStream(Stream* stream) { return std::fclose(fileOf(stream)) == 0; }
 
 }  // namespace quorvane::platform

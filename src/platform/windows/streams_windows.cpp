@@ -25,10 +25,6 @@ Stream* openStream(std::string_view path, StreamMode mode) {
       ::_wfopen(native.c_str(), mode == StreamMode::readWrite ? L"r+b" : L"rb"));
 }
 
-bool setStreamBuffer(Stream* stream, std::size_t size) {
-  return std::setvbuf(fileOf(stream), nullptr, _IOFBF, size) == 0;
-}
-
 bool getStreamPosition(Stream* stream, std::int64_t& position) {
   std::fpos_t where{};
   if (std::fgetpos(fileOf(stream), &where) != 0) return false;
@@ -41,22 +37,10 @@ bool setStreamPosition(Stream* stream, std::int64_t position) {
   return std::fsetpos(fileOf(stream), &where) == 0;
 }
 
-bool flushStream(Stream* stream) { return std::fflush(fileOf(stream)) == 0; }
-
 bool commitStream(Stream* stream) {
   return std::fflush(fileOf(stream)) == 0 && _commit(_fileno(fileOf(stream))) == 0;
 }
 
 std::int64_t streamFileLength(Stream* stream) { return _filelengthi64(_fileno(fileOf(stream))); }
-
-std::size_t readStream(Stream* stream, void* bytes, std::size_t count) {
-  return std::fread(bytes, 1, count, fileOf(stream));
-}
-
-std::size_t writeStream(Stream* stream, const void* bytes, std::size_t count) {
-  return std::fwrite(bytes, 1, count, fileOf(stream));
-}
-
-bool closeStream(Stream* stream) { return std::fclose(fileOf(stream)) == 0; }
 
 }  // namespace quorvane::platform
