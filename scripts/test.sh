@@ -11,13 +11,15 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
 
 export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all LANG=C.UTF-8
-mkdir -p build
+mkdir -p "$WINEPREFIX"
+# One long-lived server for this prefix keeps every Wine start fast; it is
+# started first, so that the prefix is made under it. One already running
+# will do as well.
+wineserver -p 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
   wine cmd /c exit >/dev/null 2>&1 || true
 fi
-# One long-lived server for this prefix keeps every Wine start fast.
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
 
 jobs=$(nproc)
 presets=(release debug tsan memcheck windows windows-x86)
