@@ -37,6 +37,7 @@ case $edition in
   *) usage ;;
 esac
 
+mkdir -p "$(dirname "$output")"
 head -c "$length" /dev/zero >"$output"
 for offset in $offsets; do
   # \143 is octal for the byte 0x63.

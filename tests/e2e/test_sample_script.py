@@ -15,6 +15,10 @@ class SampleScriptTest(harness.ToolTestCase):
         for args, edition in (((), 0), (("0",), 0), (("1",), 1)):
             with self.subTest(args=args):
                 path = self.path("sample.exe")
+                # A folder that is not there yet is made.
+                self.assertEqual(self.make(self.path("new", "folder", "RPG_RT.exe"), *args), 0)
+                self.assertEqual(len(read(self.path("new", "folder", "RPG_RT.exe"))),
+                                 EDITIONS[edition].length)
                 # A longer file there before must not leave anything behind.
                 self.write_file(b"\xff" * 1_000_000, "sample.exe")
                 self.assertEqual(self.make(path, *args), 0)
