@@ -16,12 +16,8 @@ struct ConsoleHandles {
   platform::ConsoleHandle output = nullptr;
 };
 
-struct TextArea {
-  std::int16_t left = 0;
-  std::int16_t top = 0;
-  std::int16_t right = 0;
-  std::int16_t bottom = 0;
-};
+// The text area in screen-buffer cells.
+using TextArea = platform::SmallRect;
 
 struct ConsoleState {
   bool handlesReady = false;

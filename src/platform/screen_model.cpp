@@ -152,14 +152,16 @@ bool placeCursor(ScreenModel& screen, Coord position) {
   return true;
 }
 
+SmallRect wantedWindow(const ScreenModel& screen, bool absolute, const SmallRect& window) {
+  if (absolute) return window;
+  return {static_cast<std::int16_t>(screen.window.left + window.left),
+          static_cast<std::int16_t>(screen.window.top + window.top),
+          static_cast<std::int16_t>(screen.window.right + window.right),
+          static_cast<std::int16_t>(screen.window.bottom + window.bottom)};
+}
+
 bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window) {
-  SmallRect wanted = window;
-  if (!absolute) {
-    wanted = {static_cast<std::int16_t>(screen.window.left + window.left),
-              static_cast<std::int16_t>(screen.window.top + window.top),
-              static_cast<std::int16_t>(screen.window.right + window.right),
-              static_cast<std::int16_t>(screen.window.bottom + window.bottom)};
-  }
+  const SmallRect wanted = wantedWindow(screen, absolute, window);
   if (isEmpty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= screen.size.x ||
       wanted.bottom >= screen.size.y) {
     return false;

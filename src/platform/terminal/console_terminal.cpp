@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -137,13 +136,7 @@ bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
 bool setConsoleWindowInfo(ConsoleHandle output, bool absolute, const SmallRect& window) {
   ScreenModel* screen = screenOf(output);
   if (screen == nullptr) return false;
-  const SmallRect& now = screen->window;
-  const SmallRect wanted = absolute
-                               ? window
-                               : SmallRect{static_cast<std::int16_t>(now.left + window.left),
-                                           static_cast<std::int16_t>(now.top + window.top),
-                                           static_cast<std::int16_t>(now.right + window.right),
-                                           static_cast<std::int16_t>(now.bottom + window.bottom)};
+  const SmallRect wanted = wantedWindow(*screen, absolute, window);
   const bool wholeBuffer = wanted.left == 0 && wanted.top == 0 &&
                            wanted.right == screen->size.x - 1 &&
                            wanted.bottom == screen->size.y - 1;
@@ -170,19 +163,9 @@ bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
                std::uint32_t& written) {
   written = 0;
   if (!isInputHandle(handle) && !isOutputHandle(handle)) return false;
-  const int descriptor = *static_cast<const int*>(handle);
-  const auto* next = static_cast<const char*>(bytes);
-  while (written < count) {
-    const ssize_t done = ::write(descriptor, next + written, count - written);
-    if (done > 0) {
-      written += static_cast<std::uint32_t>(done);
-    } else if (done < 0 && errno == EINTR) {
-      continue;
-    } else {
-      break;
-    }
-  }
-  return written > 0 || count == 0;
+  if (!writeAll(*static_cast<const int*>(handle), bytes, count)) return false;
+  written = count;
+  return true;
 }
 
 bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& count) {
