@@ -16,7 +16,7 @@ constexpr std::uint16_t extended(std::uint8_t high) {
 }
 
 struct EnhancedKey {
-  std::uint8_t scanCode;
+  std::uint16_t scanCode;
   std::array<std::uint16_t, 4> entries;  // none, Shift, Ctrl, Alt
 };
 
@@ -173,7 +173,7 @@ std::uint32_t otherCase(std::uint32_t c) {
   return c;
 }
 
-std::optional<std::int32_t> translateEnhanced(std::uint8_t scanCode, Column column) {
+std::optional<std::int32_t> translateEnhanced(std::uint16_t scanCode, Column column) {
   for (const EnhancedKey& key : enhancedKeys) {
     if (key.scanCode != scanCode) continue;
     const std::uint16_t entry = key.entries[column];
@@ -191,7 +191,7 @@ std::optional<std::int32_t> translateKeyDown(const platform::KeyEventRecord& eve
   const std::uint8_t eventChar = event.asciiChar;
   const Column column = columnOf(event.controlKeyState);
   if ((event.controlKeyState & platform::enhancedKey) != 0 && eventChar == 0) {
-    return translateEnhanced(static_cast<std::uint8_t>(event.virtualScanCode), column);
+    return translateEnhanced(event.virtualScanCode, column);
   }
   if (event.virtualScanCode > lastTableScanCode) return characterOf(eventChar);
 

@@ -51,6 +51,7 @@ constexpr TranslationCase translationCases[] = {
     // the cursor block, marked enhanced, and as Wine gives it, not marked
     {"Up", 0x26, 0x48, 0, enhanced, 0, 0x48FF},
     {"Up without the enhanced flag", 0x26, 0x48, 0, 0, 0, 0x48FF},
+    {"an enhanced key whose scan code only ends in Up's", 0x26, 0x148, 0, enhanced, 0, nothing},
     {"Delete", 0x2E, 0x53, 0, enhanced, 0, 0x53FF},
     {"Ctrl+Delete", 0x2E, 0x53, 0, enhanced | leftCtrl, 0, 0x93FF},
     {"Alt+Home", 0x24, 0x47, 0, enhanced | leftAlt, 0, 0x97FF},
