@@ -247,14 +247,15 @@ WriteContext beginScreenWrite() {
     write.bufferWidth = info.size.x;
     write.bufferHeight = info.size.y;
     write.attribute = info.attributes;
+    // A window made shorter at the buffer's end would put the region's last
+    // rows below the buffer, where nothing written could be seen. Only a
+    // height the console reported counts: the assumed one says nothing.
+    write.regionBottom = std::min(write.regionBottom, write.bufferHeight - 1);
+    write.regionTop = std::min(write.regionTop, write.regionBottom);
   } else {
     write.cursorX = write.regionLeft;
     write.cursorY = write.regionTop;
   }
-  // A window made shorter at the buffer's end would put the region's last
-  // rows below the buffer, where nothing written could be seen.
-  write.regionBottom = std::min(write.regionBottom, write.bufferHeight - 1);
-  write.regionTop = std::min(write.regionTop, write.regionBottom);
   write.partialRegion = write.regionTop != area.top || write.regionBottom != area.bottom;
   return write;
 }

@@ -218,6 +218,19 @@ TEST_F(ScreenOutputTest, AFailedBufferQueryInAWriteStartsAtTheRegionsTopLeft) {
   EXPECT_EQ(cursor().y, 0);
 }
 
+TEST_F(ScreenOutputTest, AFailedBufferQueryFarDownATallBufferLeavesTheWindowAlone) {
+  screen(300, 25);
+  simulatedConsole().screen.window = {0, 86, 79, 110};
+  cursorTo(0, 90);
+  printText("a");
+  simulatedConsole().screenBufferInfoFailures = 1;
+  printText("b");
+  EXPECT_EQ(screenRow(86), padded("b"));
+  EXPECT_EQ(screenRow(24), blankRow);
+  EXPECT_EQ(window().top, 86);
+  EXPECT_EQ(window().bottom, 110);
+}
+
 TEST_F(ScreenOutputTest, WithoutAScreenBufferEveryWriteGoesThroughUnchanged) {
   printLine("x\ty");
   EXPECT_EQ(simulatedConsole().standardOutput, "x\ty\r\n");
