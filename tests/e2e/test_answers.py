@@ -1,6 +1,9 @@
 """The dialogue on an accepted runtime file: the current value, the answers
 read from redirected standard input, and the bytes written."""
 
+import os
+import subprocess
+
 import harness
 from harness import (ANY_KEY, DONE, EDITIONS, INVALID, NO_VALUE, READ_ONLY, current,
                      patched_bytes, signed)
@@ -85,6 +88,20 @@ class AnswerTest(harness.ToolTestCase):
         for edition, stdin, refused, accepted in ((0, b"0\n77\n", 1, 77), (1, b"", 0, None)):
             with self.subTest(stdin=stdin):
                 self.check(edition, "random", stdin, refused, accepted, via_files=True)
+
+    def test_output_to_a_reader_that_went_away_is_dropped(self):
+        # Every write to standard output fails: the dialogue goes on all the same.
+        path, data = self.sample(1, fill="random")
+        reader, writer = os.pipe()
+        os.close(reader)
+        try:
+            result = subprocess.run(harness.RUNNER.command([harness.RUNNER.path(path)]),
+                                    input=b"50\n", stdout=writer, stderr=subprocess.DEVNULL,
+                                    cwd=self.folder, timeout=harness.RUN_TIMEOUT)
+        finally:
+            os.close(writer)
+        self.assertEqual(result.returncode, 0)
+        self.assertFileBytes(path, patched_bytes(data, 1, 50))
 
     def test_read_only_file_is_reported_and_left_unchanged(self):
         for edition, fill in ((0, "random"), (1, "zero")):

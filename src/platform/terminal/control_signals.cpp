@@ -97,6 +97,13 @@ void catchControlSignals() {
   }
 }
 
+void ignoreBrokenPipe() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 void setControlRoutine(ConsoleControlRoutine routine, bool add) {
   if (add) {
     controlRoutine.store(routine);

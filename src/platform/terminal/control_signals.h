@@ -24,6 +24,11 @@ inline constexpr unsigned closeGraceSeconds = 3;
 // Catches the four signals, once; later calls do nothing.
 void catchControlSignals();
 
+// Makes a write whose reader has gone (a closed pipe or socket) fail with
+// EPIPE like any other failed write, instead of ending the process by
+// SIGPIPE.
+void ignoreBrokenPipe();
+
 // Keeps routine as the one control routine (add), or drops it if it is the
 // one kept (remove). Catches the signals.
 void setControlRoutine(ConsoleControlRoutine routine, bool add);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/terminal/control_signals.h"
 #include "platform/terminal/cursor_report.h"
 #include "platform/terminal/descriptor_io.h"
 #include "platform/terminal/terminal_modes.h"
@@ -112,6 +113,8 @@ Coord startingCursor() {
 
 void start() {
   started = true;
+  // Output never ends the process: a reader that went away fails a write.
+  ignoreBrokenPipe();
   session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
   session.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
   if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);

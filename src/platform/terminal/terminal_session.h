@@ -3,16 +3,17 @@
 // which standard handles are terminals, the screen model that stands for
 // standard output, and the keys read from standard input.
 //
-// Set-up, in this order: standard input, when it is a terminal of the
-// foreground, is switched to raw input, so that keys typed while output is
-// printed are not echoed; the screen model gets the size of standard
-// output's terminal (TIOCGWINSZ; 80 x 25 when it tells none), with the
-// window over the whole buffer and the attribute 0x07; the starting cursor
-// is asked of the terminal (CSI 6 n), whose answer is read, for at most
-// cursorReportWaitMs, from standard input when it is a terminal, else from
-// /dev/tty, which is then switched to raw input for the run. Without an
-// answer, a line feed is written and the cursor taken to be in the bottom
-// left cell, where it is then put.
+// Set-up, in this order: SIGPIPE is ignored, so that output to a reader
+// that went away fails instead of ending the process; standard input, when
+// it is a terminal of the foreground, is switched to raw input, so that
+// keys typed while output is printed are not echoed; the screen model gets
+// the size of standard output's terminal (TIOCGWINSZ; 80 x 25 when it tells
+// none), with the window over the whole buffer and the attribute 0x07; the
+// starting cursor is asked of the terminal (CSI 6 n), whose answer is
+// read, for at most cursorReportWaitMs, from standard input when it is a
+// terminal, else from /dev/tty, which is then switched to raw input for the
+// run. Without an answer, a line feed is written and the cursor taken to be
+// in the bottom left cell, where it is then put.
 //
 // A terminal resized during the run keeps the size it had at the start
 // here, as Wine's console does: the model never changes size, nothing is
