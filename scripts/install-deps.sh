@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs, on Debian, whatever of the named tool sets is missing:
 #   build   compiler, CMake, Ninja
-#   test    the build set and GoogleTest, Google Benchmark, MinGW-w64, Wine,
-#           tmux, Python 3, clang with libFuzzer, clang-format, clang-tidy,
-#           Valgrind and hyperfine
+#   test    the build set and GoogleTest, Google Benchmark, MinGW-w64, Wine
+#           (with 32-bit Wine from the i386 architecture), tmux, Python 3,
+#           clang with libFuzzer, clang-format, clang-tidy, Valgrind and
+#           hyperfine
 # Usage: scripts/install-deps.sh build|test
 set -euo pipefail
 
@@ -27,6 +28,10 @@ if [[ $want == test ]]; then
   need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
   need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
   need wine wine wine64
+  # The 32-bit Windows program needs 32-bit Wine, which is Debian's i386 package.
+  if [[ $(dpkg --print-architecture) == amd64 ]]; then
+    need /usr/lib/wine/wine wine32:i386
+  fi
   need tmux tmux
   need python3 python3
   need setpriv util-linux
@@ -46,6 +51,9 @@ if ((${#packages[@]} > 0)); then
   sudo=()
   [[ $(id -u) == 0 ]] || sudo=(sudo)
   export DEBIAN_FRONTEND=noninteractive
+  if [[ " ${packages[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${packages[@]}"
 fi
