@@ -55,33 +55,25 @@ char32_t cp437Glyph(std::uint8_t byte) {
   return upperGlyphs[byte - 0x80u];
 }
 
-void appendUtf8(char32_t codePoint, std::string& out) {
+// Every glyph lies in the Basic Multilingual Plane: three bytes at most.
+void appendGlyph(std::uint8_t byte, std::string& out) {
+  const char32_t glyph = cp437Glyph(byte);
   const auto unit = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
-  if (codePoint < 0x80) {
-    unit(codePoint);
-  } else if (codePoint < 0x800) {
-    unit(0xC0 | (codePoint >> 6));
-    unit(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    unit(0xE0 | (codePoint >> 12));
-    unit(0x80 | ((codePoint >> 6) & 0x3F));
-    unit(0x80 | (codePoint & 0x3F));
+  if (glyph < 0x80) {
+    unit(glyph);
+  } else if (glyph < 0x800) {
+    unit(0xC0 | (glyph >> 6));
+    unit(0x80 | (glyph & 0x3F));
   } else {
-    unit(0xF0 | (codePoint >> 18));
-    unit(0x80 | ((codePoint >> 12) & 0x3F));
-    unit(0x80 | ((codePoint >> 6) & 0x3F));
-    unit(0x80 | (codePoint & 0x3F));
+    unit(0xE0 | (glyph >> 12));
+    unit(0x80 | ((glyph >> 6) & 0x3F));
+    unit(0x80 | (glyph & 0x3F));
   }
 }
 
-void appendGlyph(std::uint8_t byte, std::string& out) { appendUtf8(cp437Glyph(byte), out); }
-
 std::optional<std::uint8_t> cp437FromCodePoint(char32_t codePoint) {
-  if (codePoint >= 0x20 && codePoint < 0x7F) return static_cast<std::uint8_t>(codePoint);
-  for (unsigned byte = 1; byte < 256; ++byte) {
-    if (cp437Glyph(static_cast<std::uint8_t>(byte)) == codePoint) {
-      return static_cast<std::uint8_t>(byte);
-    }
+  for (unsigned byte = 0x80; byte < 256; ++byte) {
+    if (upperGlyphs[byte - 0x80] == codePoint) return static_cast<std::uint8_t>(byte);
   }
   return std::nullopt;
 }

@@ -16,11 +16,9 @@ char32_t cp437Glyph(std::uint8_t byte);
 // Appends the byte's glyph to out in UTF-8.
 void appendGlyph(std::uint8_t byte, std::string& out);
 
-// The byte whose glyph is the code point; none when no byte shows it.
-// The blank gives 0x20, never 0.
+// The byte from 0x80 to 0xFF whose glyph is the code point; none when no
+// such byte shows it. (Typed characters below 0x80 are ASCII, and the
+// glyphs of the control bytes are not typed.)
 std::optional<std::uint8_t> cp437FromCodePoint(char32_t codePoint);
-
-// Appends the code point to out in UTF-8.
-void appendUtf8(char32_t codePoint, std::string& out);
 
 }  // namespace quorvane::platform

@@ -279,13 +279,11 @@ DecodedKey decodeUtf8(std::span<const std::uint8_t> bytes, bool moreMayFollow) {
     if ((bytes[i] & 0xC0) != 0x80) return ignored(i);
     codePoint = (codePoint << 6) | (bytes[i] & 0x3Fu);
   }
-  if (codePoint < smallest || codePoint > 0x10FFFF ||
-      (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-    return ignored(length);
-  }
-  const std::optional<std::uint8_t> byte = cp437FromCodePoint(codePoint);
-  // Glyphs of the control bytes are not typed characters.
-  if (!byte || *byte < 0x80) return ignored(length);
+  // An overlong form is no character. Surrogates and code points beyond
+  // U+10FFFF have no glyph in the code page, like most others.
+  const std::optional<std::uint8_t> byte =
+      codePoint < smallest ? std::nullopt : cp437FromCodePoint(codePoint);
+  if (!byte) return ignored(length);
   return found(makeKey(0, 0, *byte, 0), length);
 }
 
