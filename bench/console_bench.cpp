@@ -48,7 +48,7 @@ BENCHMARK(hexadecimalFraction);
 // One dialogue line in screen mode, scrolling at the bottom of an 80 by 25
 // console, as most lines do once the screen is full.
 void printLineOnScreen(benchmark::State& state) {
-  testing::resetSimulatedConsole();
+  testing::simulatedConsole = {};
   resetConsoleState();
   testing::useScreen(80, 25, 25);
   for (auto _ : state) printLine("Invalid value! Please enter value between 1 and 99.");
@@ -56,11 +56,11 @@ void printLineOnScreen(benchmark::State& state) {
 BENCHMARK(printLineOnScreen);
 
 void printLinePassedThrough(benchmark::State& state) {
-  testing::resetSimulatedConsole();
+  testing::simulatedConsole = {};
   resetConsoleState();
   for (auto _ : state) {
     printLine("Invalid value! Please enter value between 1 and 99.");
-    testing::simulatedConsole().standardOutput.clear();
+    testing::simulatedConsole.standardOutput.clear();
   }
 }
 BENCHMARK(printLinePassedThrough);

@@ -6,12 +6,7 @@
 #include <cstdlib>
 
 namespace quorvane::fuzzing {
-
-inline void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
+inline void check(bool holds, const char* property) {
+  if (!holds) std::fprintf(stderr, "broken: %s\n", property), std::abort();
 }
-
 }  // namespace quorvane::fuzzing

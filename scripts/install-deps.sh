@@ -33,6 +33,7 @@ if [[ $want == test ]]; then
     need /usr/lib/wine/wine wine32:i386
   fi
   need tmux tmux
+  need pgrep procps
   need python3 python3
   need setpriv util-linux
   need valgrind valgrind

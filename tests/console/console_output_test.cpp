@@ -1,69 +1,160 @@
+// Console output, passed through to a file or pipe, or put into a screen buffer.
+
 #include "console/console_output.h"
 
-#include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
+#include "console_fixture.h"
 #include "files/error_number.h"
-#include "simulated_console.h"
 
-namespace quorvane {
+namespace quorvane::testing {
 namespace {
 
-using testing::simulatedConsole;
+const std::string full(80, '#');
+const std::string manyLines = "y" + std::string(24, '\n') + "x" + std::string(20, '\n');
 
-class PassThroughTest : public ::testing::Test {
+class ConsoleOutputTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    testing::resetSimulatedConsole();
-    resetConsoleState();
+  // An empty write carries out an owed advance.
+  static void write(std::string_view bytes) {
+    consoleWrite(bytes.data(), bytes.size(), bytes.empty() ? writeEvenIfEmpty : 0);
   }
 };
 
-TEST_F(PassThroughTest, WritesEveryByteUnchangedWithCrLfLineEnds) {
+TEST_F(ConsoleOutputTest, WithoutAScreenEveryByteGoesThroughUnchanged) {
+  simulatedConsole.inputIsConsole = true;
+  simulatedConsole.inputMode = 0x01F6;
   setLastError(ErrIo);
   printLine("=== RM2k(3) Quorvane ===");
   EXPECT_EQ(lastError(), ErrNone);
+  printText("a\ab\b\tc\r\n\xff");
   printEmptyLine();
-  printText(
-      "a\x07"
-      "b\x08\tc\r\n\xff");
-  printLine("");
-  EXPECT_EQ(simulatedConsole().standardOutput,
-            "=== RM2k(3) Quorvane ===\r\n\r\na\x07"
-            "b\x08\tc\r\n\xff\r\n");
-  EXPECT_EQ(simulatedConsole().beeps, 0);
-}
-
-TEST_F(PassThroughTest, EmptyWritesAndFailures) {
-  EXPECT_EQ(consoleWrite("x", 0), 0);
   EXPECT_EQ(consoleWrite("x", 0, writeEvenIfEmpty), 0);
-  EXPECT_EQ(simulatedConsole().standardOutput, "");
-  simulatedConsole().failWriteFile = true;
+  EXPECT_EQ(simulatedConsole.inputMode, 0x01F7u) << "a console input gets processed input";
+  EXPECT_EQ(simulatedConsole.standardOutput, "=== RM2k(3) Quorvane ===\r\na\ab\b\tc\r\n\xff\r\n");
+  EXPECT_TRUE(simulatedConsole.beeps.empty());
+  simulatedConsole.failWriteFile = true;
   EXPECT_EQ(consoleWrite("lost", 4), -1);
-  simulatedConsole().failWriteFile = false;
-  EXPECT_NE(consoleWrite("kept", 4), -1);
-  EXPECT_EQ(simulatedConsole().standardOutput, "kept");
-}
-
-TEST_F(PassThroughTest, WithoutAScreenTheQueriesGiveTheirDefaults) {
-  EXPECT_EQ(textAreaSize().cols, 80);
-  EXPECT_EQ(textAreaSize().rows, 25);
-  EXPECT_EQ(cursorPosition().column, 0);
-  EXPECT_EQ(cursorPosition().row, 0);
+  EXPECT_EQ(textAreaSize().cols * 100 + textAreaSize().rows, 8025);
+  EXPECT_EQ(cursorPosition().column + cursorPosition().row, 0);
   setLastError(ErrIo);
   locate(3, 3, 1);
   EXPECT_EQ(lastError(), ErrNone);
-  EXPECT_EQ(simulatedConsole().standardOutput, "");
 }
 
-TEST_F(PassThroughTest, AConsoleInputGetsProcessedInputOnFirstUse) {
-  simulatedConsole().inputIsConsole = true;
-  simulatedConsole().inputMode = 0x01F6;
-  EXPECT_TRUE(inputIsConsole());
-  EXPECT_EQ(simulatedConsole().inputMode, 0x01F7u);
-  resetConsoleState();
-  simulatedConsole().inputIsConsole = false;
-  EXPECT_FALSE(inputIsConsole());
+// Writes on an 80 x 25 screen: the rows then shown, the cursor, the scroll calls.
+struct WriteCase {
+  const char* name;
+  platform::Coord start;
+  std::vector<std::string> writes;
+  std::vector<std::pair<int, std::string>> rows;
+  platform::Coord end;
+  int scrolls;
+};
+
+TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
+  // clang-format off
+  const WriteCase cases[] = {
+      // line ends, and the advance owed by a full bottom row
+      {"a middle row", {0, 10}, {"Successfully patched!", "\r\n"}, {{10, "Successfully patched!"}}, {0, 11}, 0},
+      {"a full line", {0, 5}, {full, "\r\n"}, {{5, full}, {6, ""}}, {0, 7}, 0},
+      {"a full bottom row", {0, 23}, {"above\r\n", full}, {{23, "above"}, {24, full}}, {79, 24}, 0},
+      {"then an empty write", {0, 23}, {"above\r\n", full, ""}, {{22, "above"}, {23, full}, {24, ""}}, {0, 24}, 1},
+      {"then a line end", {0, 23}, {"above\r\n", full, "\r\n"}, {{21, "above"}, {22, full}, {23, ""}, {24, ""}}, {0, 24}, 2},
+      {"past the bottom right", {78, 24}, {"abc"}, {{23, std::string(78, ' ') + "ab"}, {24, "c"}}, {1, 24}, 1},
+      {"many at once", {0, 0}, {manyLines}, {{0, ""}, {4, "x"}, {5, ""}, {19, ""}}, {0, 24}, 1},
+      // tabs, backspaces, carriage returns
+      {"a tab at column 0", {0, 3}, {"\tx"}, {{3, "        x"}}, {9, 3}, 0},
+      {"a tab at column 5", {5, 3}, {"\t"}, {}, {8, 3}, 0},
+      {"a tab at column 79", {79, 3}, {"\t"}, {}, {0, 4}, 0},
+      {"a tab between text", {0, 3}, {"ab\tc"}, {{3, "ab      c"}}, {9, 3}, 0},
+      {"backspaces", {0, 2}, {"\b", "ab\bc", "\r\nxyz\b\bQ"}, {{2, "ac"}, {3, "xQz"}}, {2, 3}, 0},
+      {"a carriage return", {0, 4}, {"abc\rX"}, {{4, "Xbc"}}, {1, 4}, 0},
+  };
+  // clang-format on
+  for (const WriteCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    SetUp();
+    useScreen(80, 25, 25);
+    cursorTo(test.start.x, test.start.y);
+    for (const std::string& bytes : test.writes) write(bytes);
+    for (const auto& [row, text] : test.rows) EXPECT_EQ(screenRow(row), padded(text));
+    expectCursor(test.end.x, test.end.y);
+    EXPECT_EQ(simulatedConsole.scrollCalls, test.scrolls);
+    EXPECT_EQ(simulatedConsole.standardOutput, "") << "screen mode writes no bytes through";
+  }
+}
+
+TEST_F(ConsoleOutputTest, TheBellSoundsBeforeTextHeldInTheSameCall) {
+  useScreen(80, 25, 25);
+  write("x\ay");
+  EXPECT_EQ(simulatedConsole.events, "\axy");
+  EXPECT_EQ(simulatedConsole.beeps.at(0), std::pair(1000u, 250u));
+  EXPECT_EQ(screenRow(0), padded("xy"));
+}
+
+// The region keeps its first height: in a window made shorter it scrolls
+// its own rows in place, one or many (those the moved rows leave are cleared).
+TEST_F(ConsoleOutputTest, AWindowResizedAfterTheFirstWriteScrollsOnlyTheRegion) {
+  for (const bool many : {false, true}) {
+    SetUp();
+    useScreen(80, 300, 25);
+    printLine("first");
+    screen().window.bottom = 19;  // the user made the window shorter
+    write("seen");                // each write reads the window afresh at its end
+    cursorTo(0, many ? 0 : 24);
+    write(many ? manyLines : "bottom\r\n");
+    for (const auto& [row, text] :
+         many ? std::map<int, std::string>{{0, ""}, {4, "x"}, {5, ""}, {24, ""}}
+              : std::map<int, std::string>{{0, "seen"}, {23, "bottom"}}) {
+      EXPECT_EQ(screenRow(row), padded(text)) << row;
+    }
+    expectCursor(0, 24);
+    EXPECT_EQ(screen().window.top, 5) << "moved only to show the cursor";
+  }
+}
+
+// A refused run is dropped, later bytes still count. Without the cursor a write
+// starts at the region's top left, and the window stays, also far down a buffer.
+TEST_F(ConsoleOutputTest, FailedCallsLoseOnlyTheirOwnPart) {
+  useScreen(80, 25, 25);
+  cursorTo(0, 1);
+  simulatedConsole.failWriteConsoleOutput = true;
+  write("lost");
+  expectCursor(0, 1);
+  write("lost\rx");
+  simulatedConsole.failWriteConsoleOutput = false;
+  write("kept\r\nnext");
+  EXPECT_EQ(screenRow(1) + screenRow(2), padded("kept") + padded("next"));
+  for (const int top : {0, 86}) {
+    SetUp();
+    useScreen(80, 300, 25);
+    screen().window = {0, std::int16_t(top), 79, std::int16_t(top + 24)};
+    cursorTo(10, top + 10);
+    printText("a");
+    simulatedConsole.screenBufferInfoFailures = 1;
+    printText("b");
+    EXPECT_EQ(screenRow(top), padded("b")) << top;
+    expectCursor(1, top);
+    EXPECT_EQ(screen().window.top, top);
+  }
+  EXPECT_EQ(screenRow(24), padded(""));
+}
+
+TEST_F(ConsoleOutputTest, LocateRefusesCellsOutsideTheRegionButAppliesVisibility) {
+  useScreen(80, 300, 25);
+  cursorTo(4, 6);
+  setLastError(ErrIo);
+  EXPECT_EQ(locate(26, 1, 0), (7 << 8) | 5 | 0x10000) << "the state of the repeated call";
+  EXPECT_EQ(lastError(), ErrNone);
+  expectCursor(4, 6);
+  EXPECT_FALSE(screen().cursorInfo.visible);
+  for (const auto& [row, column] : {std::pair(25, 80), {1, 81}, {0, 0}}) locate(row, column, 1);
+  expectCursor(79, 24);
+  EXPECT_TRUE(screen().cursorInfo.visible);
+  EXPECT_EQ(screen().cursorInfo.size, 25u) << "the cursor keeps its size";
 }
 
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::testing

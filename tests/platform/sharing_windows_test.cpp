@@ -1,5 +1,4 @@
-// On Windows a file held open by another program that denies writing can
-// still be opened for reading: the tool must see it as read-only.
+// A file another program holds, denying writes, opens read-only and stays whole.
 
 #include <windows.h>
 
@@ -11,10 +10,8 @@
 #include "files/error_number.h"
 #include "files/file_table.h"
 
-namespace quorvane {
-namespace {
-
-TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnlyAndStaysUnchanged) {
+TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnly) {
+  using namespace quorvane;
   const auto target = std::filesystem::temp_directory_path() / "quorvane-sharing.exe";
   std::ofstream(target, std::ios::binary) << "0123456789";
   HANDLE holder = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -31,6 +28,3 @@ TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnlyAndStaysUnchanged) {
   in.close();
   std::filesystem::remove(target);
 }
-
-}  // namespace
-}  // namespace quorvane

@@ -1,0 +1,204 @@
+"""The end-to-end tests' ground: the real binary, native (maybe under a wrapper such as
+Valgrind) or under Wine, redirected or in a tmux pane. Run as python3 test_x.py --tool
+<binary> [--wine <wine> --wine-prefix <folder>] [--wrap <command>]."""
+
+import argparse, fcntl, itertools, os, pathlib, random, re, shlex, shutil, subprocess, tempfile
+import termios, time, unittest
+
+EDITIONS = ((727552, (457985, 462711, 462738, 464015, 509085, 509229)),
+            (955568, (598937, 603746, 603773, 605059, 677457, 677601)))
+ATTRIBUTION = r"Quorvane \d+\.\d+\.\d+ - sets the item limit \(1 to 99\) of RPG_RT\.exe"
+HEAD = ["=== RM2k(3) Quorvane ===", "<attribution>", ""]
+NO_FILE = "Error! Please drag the RPG_RT.exe file onto quorvane.exe!"
+ANY_KEY = "Press any key to exit..."
+WRONG_BUILD = "Error! Wrong RPG_RT.exe! Use v1.07 english default."
+INVALID = "Invalid value! Please enter value between 1 and 99."
+DONE = "Successfully patched!"
+NO_VALUE = "Error! No value entered. Nothing was changed."
+READ_ONLY = "Error! RPG_RT.exe is read-only or in use! Nothing was changed."
+WRITE_FAILED = "Error! Could not write RPG_RT.exe! It may be damaged; restore it from a copy."
+PROMPT = "Enter new value: "
+TIMEOUT = 10  # seconds for a run, and for an awaited picture
+TOOL, WINE, WRAP = "", "", []  # the binary, Wine if it runs there, a wrapper; set by main()
+KEYS = {"Delete": ["DC"], "Backspace": ["BSpace"], "Ctrl+C": ["C-c"], "Ctrl+S": ["C-s"],
+        "Ctrl+Z": ["C-z"]}  # tmux's names where they differ
+
+
+def current(data, edition):
+    byte = data[EDITIONS[edition][1][0]]
+    return f"Current value: {byte - 256 if byte > 127 else byte}"
+
+
+def patched(data, edition, value):
+    data = bytearray(data)
+    for offset in EDITIONS[edition][1]:
+        data[offset] = value
+    return bytes(data)
+
+
+def head(lines):
+    return [re.sub(f"^{ATTRIBUTION}$", "<attribution>", line) for line in lines]
+
+
+def tool_path(path):
+    return "Z:" + path.replace("/", "\\") if WINE else path
+
+
+def argv(*paths):  # the command that runs the tool on the paths
+    return [*WRAP, *[WINE] * bool(WINE), TOOL, *map(tool_path, paths)]
+
+
+def shell(*paths):
+    return shlex.join(argv(*paths))
+
+
+class Case(unittest.TestCase):  # a test with a folder of its own
+    maxDiff = None
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="quorvane-e2e-")
+        self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
+
+    def path(self, *names):
+        return os.path.join(self.folder, *names)
+
+    def write(self, data, *names):
+        os.makedirs(os.path.dirname(self.path(*names)), exist_ok=True)
+        pathlib.Path(self.path(*names)).write_bytes(data)
+        return self.path(*names)
+
+    def sample(self, edition, seed=0, first=None, names=("RPG_RT.exe",)):  # its path and bytes
+        data = bytearray(random.Random(seed).randbytes(EDITIONS[edition][0]))
+        data[EDITIONS[edition][1][0]] = data[EDITIONS[edition][1][0]] if first is None else first
+        return self.write(bytes(data), *names), bytes(data)
+
+    def listing(self):
+        return sorted(os.path.relpath(os.path.join(root, name), self.folder)
+                      for root, dirs, files in os.walk(self.folder) for name in dirs + files)
+
+    def run_tool(self, paths=(), stdin=b"", command=None):
+        """Its output; the run ends with 0 and leaves the folder's listing as it was."""
+        before = self.listing()
+        result = subprocess.run(command or argv(*paths), cwd=self.folder, timeout=TIMEOUT,
+                                input=stdin, stdout=subprocess.PIPE)
+        self.assertEqual((result.returncode, self.listing()), (0, before), result.stdout)
+        return result.stdout
+
+    def assertDialogue(self, output, *lines):
+        """The output is the head lines and exactly `lines`, each ending in CR LF."""
+        self.assertTrue(output.endswith(b"\r\n"), output)
+        self.assertEqual(head(output[:-2].decode("latin-1").split("\r\n")), [*HEAD, *lines])
+
+    def assertBytes(self, path, expected):
+        with open(path, "rb") as f:
+            actual = f.read()
+        self.assertTrue(actual == expected, (path, len(actual), len(expected)))
+
+
+_socket = tempfile.mkdtemp(prefix="quorvane-tmux-") + "/socket"  # a tmux server of our own
+_panes = itertools.count()
+
+
+def tmux(*args):
+    env = {k: v for k, v in os.environ.items() if k not in ("TMUX", "TMUX_PANE", "LC_ALL")}
+    return subprocess.run(["tmux", "-S", _socket, "-f", "/dev/null", *args], text=True,
+                          env=dict(env, LANG="C.UTF-8"), stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=20).stdout
+
+
+def layout(lines, columns, rows):
+    """The rows `lines` leave on a blank screen, wrapped cell by cell (one that
+    fills its last cell leaves the next row empty), and the cursor after them."""
+    cells = []
+    for line in lines:
+        cells += [line[i:i + columns] for i in range(0, len(line), columns)]
+        cells += [""] * (len(line) % columns == 0)
+    shown = [row.rstrip(" ") for row in cells[-rows:]]
+    return shown + [""] * (rows - len(shown)), (len(lines[-1]) % columns, len(shown) - 1)
+
+
+class Pane:
+    """A tmux pane running a shell command; closed, every process started in it must end."""
+
+    def __init__(self, test, command, columns=80, rows=25):
+        self.test, self.columns, self.rows = test, columns, rows
+        self.name = f"quorvane-{os.getpid()}-{next(_panes)}"
+        pid, self.tty = tmux("new-session", "-d", "-s", self.name, "-x", str(columns), "-y",
+                             str(rows), "-c", test.folder, "-P", "-F", "#{pane_pid} #{pane_tty}",
+                             "--", "sh", "-c", command).split()
+        self.session = pid  # every process started in the pane belongs to its session
+        test.addCleanup(self.close)
+
+    def picture(self):  # the rows and the cursor
+        *shown, cursor, _ = tmux("capture-pane", "-p", "-t", self.name, ";", "display-message",
+                                 "-p", "-t", self.name, "#{cursor_x} #{cursor_y}").split("\n")
+        shown = head(row.rstrip(" ") for row in shown)
+        return shown + [""] * (self.rows - len(shown)), tuple(map(int, cursor.split()))
+
+    def press(self, keys):  # each character of a string, or each named key of a list
+        for key in keys:  # a lone ; would end tmux's command
+            args = ["-l", key.replace(";", "\\;")] if isinstance(keys, str) else KEYS.get(key, [key])
+            tmux("send-keys", "-t", self.name, *args)
+            time.sleep(0.1 if key == "Escape" else 0)  # lest the next key read as Alt with it
+
+    def reads(self):
+        """Whether a program reads the keys itself: the terminal echoes none."""
+        fd = os.open(self.tty, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+        echo = termios.tcgetattr(fd)[3] & termios.ECHO
+        os.close(fd)
+        return not echo
+
+    def until(self, shows, of=None):
+        """Waits, looking every 50 ms, until `shows(of())` holds; the last value."""
+        deadline = time.monotonic() + TIMEOUT
+        while not shows(value := (of or self.picture)()) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return value
+
+    def expect(self, lines, column=None, reading=False):
+        """Waits for the picture of `lines`, the cursor in `column`, and the tool `reading`."""
+        rows, cursor = layout(lines, self.columns, self.rows)
+        wanted = (rows, cursor if column is None else (column, cursor[1]))
+        self.test.assertEqual(self.until(lambda p: p == wanted and (self.reads() or not reading)),
+                              wanted)
+        self.test.assertTrue(self.reads() or not reading, "the terminal echoes what the tool reads")
+
+    def wait_row(self, pattern):
+        matches = lambda picture: any(re.fullmatch(pattern, row) for row in picture[0])
+        self.test.assertTrue(matches(self.until(matches)), f"no row {pattern}: {self.picture()}")
+
+    def processes(self, command="."):
+        """The processes of the pane whose command line matches `command`."""
+        return subprocess.run(["pgrep", "-s", self.session, "-f", command], text=True,
+                              capture_output=True).stdout.split()
+
+    def close(self):
+        tmux("kill-session", "-t", "=" + self.name)
+        left = self.until(lambda pids: not pids, self.processes)
+        subprocess.run(["kill", "-9", *left], stderr=subprocess.DEVNULL)
+        self.test.assertEqual(left, [], "processes of the closed pane did not end")
+
+
+def main():
+    global TOOL, WINE, WRAP
+    parser = argparse.ArgumentParser()
+    for option in ("--tool", "--wine", "--wine-prefix", "--wrap"):
+        parser.add_argument(option, default="")
+    options, rest = parser.parse_known_args()
+    TOOL, WINE, WRAP = os.path.abspath(options.tool), options.wine, options.wrap.split()
+    if WINE:
+        KEYS.update(Home=["-H", "1b", "5b", "48"], End=["-H", "1b", "5b", "46"])  # Wine's own
+        # The prefix, its server and services made and started detached, lest they hold the pipes.
+        os.environ.setdefault("WINEPREFIX", options.wine_prefix)
+        os.environ.setdefault("WINEDEBUG", "-all")
+        with open(os.environ["WINEPREFIX"] + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)  # test modules run at once share the prefix
+            for command in ([os.path.join(os.path.dirname(WINE), "wineserver"), "-p"],
+                            [WINE, "cmd", "/c", "exit"]):
+                subprocess.run(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=600)
+    try:  # the first failure ends the run: a broken tool shows at once, not at every wait
+        unittest.main(module="__main__", argv=[parser.prog, *rest], failfast=True)
+    finally:
+        tmux("kill-server")
+        shutil.rmtree(os.path.dirname(_socket), ignore_errors=True)

@@ -1,0 +1,109 @@
+"""The tool in a tmux pane, natively and in Wine's console: where the lines land, wrap and
+scroll, the line editor's keys, the ends of a run and the terminal the shell gets back."""
+
+import os, re, signal
+
+import e2e
+from e2e import ANY_KEY, DONE, HEAD, INVALID, PROMPT
+
+# Edits at the prompt: the steps (keys pressed or a string typed; the text
+# the prompt's row then shows; the cursor's place in it) and the value patched.
+EDITS = [
+    ([("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
+      (["Delete"], "243", 0), (["End"], "243", 3), (["Backspace"], "24", 2)], 24),
+    ([("789", "789", 3), (["Escape"], "", 0), ("7", "7", 1)], 7),
+]
+LONG = "5" + "abcdefghij" * 10  # its first 67 bytes count as 5
+
+
+class TerminalTest(e2e.Case):
+    def dialogue(self, index, before="", earlier=(), columns=80):
+        """The tool in a pane on a sample of its own, after `before`; then the shell keeps
+        the terminal's settings and shows the exit code. Returns, at the prompt, the pane,
+        the lines shown and a check of the value the sample holds (None: the one it had)."""
+        path, data = self.sample(index % 2, seed=index, names=(str(index), "RPG_RT.exe"))
+        pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; code=$?; stty -a >after; "
+                              f"echo EXIT=$code; exec sleep 600", columns)
+        lines = [*earlier, *HEAD, e2e.current(data, index % 2), PROMPT]
+        pane.expect(lines, reading=True)
+        return pane, lines, lambda value: self.assertBytes(
+            path, data if value is None else e2e.patched(data, index % 2, value))
+
+    def enter(self, pane, lines, typed, accepted=True):
+        """Types more of the entry, then Enter; waits for the next prompt or the key wait."""
+        lines = lines[:-1] + [lines[-1] + typed]
+        pane.press(typed)
+        pane.expect(lines)
+        pane.press(["Enter"])
+        lines += [DONE, ANY_KEY, ""] if accepted else [INVALID, PROMPT]
+        pane.expect(lines, reading=True)
+        return lines
+
+    def finish(self, pane, lines):  # a key ends the run with exit code 0, below the lines
+        pane.press("x")
+        pane.expect(lines[:-1] + ["EXIT=0", ""])
+
+    def test_entries_are_asked_for_until_one_is_accepted(self):
+        # An entry's first field counts, never the rest of its line. The first run's
+        # last entry ends in the row's last cell, leaving the row after it empty; the
+        # second's refusals pass the bottom row, and its entry wraps. Each pane closes
+        # at the key wait: the tool must end with it.
+        for index, entries in enumerate((["0 99", "abc", "", LONG[:80 - len(PROMPT)]],
+                                         ["0"] * 12 + [LONG[:90]])):
+            pane, lines, holds = self.dialogue(index)
+            for entry in entries:
+                lines = self.enter(pane, lines, entry, entry == entries[-1])
+            holds(5)
+
+    def test_the_line_editors_keys(self):
+        for index, (steps, value) in enumerate(EDITS):
+            pane, lines, holds = self.dialogue(index)
+            for keys, text, place in steps:
+                pane.press(keys)
+                pane.expect(lines[:-1] + [PROMPT + text], column=len(PROMPT) + place)
+            pane.press(["Enter"])
+            lines = lines[:-1] + [PROMPT + text, DONE, ANY_KEY, ""]
+            pane.expect(lines, reading=True)
+            self.finish(pane, lines)
+            holds(value)
+
+    def test_a_terminal_of_another_size_and_earlier_output(self):
+        if e2e.WINE:
+            self.skipTest("Wine's console must start on a blank pane of the usual size")
+        earlier = [f"line {i}" for i in range(30)]
+        pane, lines, holds = self.dialogue(0, "seq -f 'line %g' 0 29; ", earlier, columns=100)
+        self.finish(pane, self.enter(pane, lines, LONG[:90]))
+        holds(5)
+
+    def test_the_lines_show_before_a_slow_answer_comes(self):
+        path, data = self.sample(1)
+        pane = e2e.Pane(self, f"(sleep 2; echo 50) | {e2e.shell(path)}; echo EXIT=$?; sleep 600")
+        lines = HEAD + [e2e.current(data, 1)]
+        pane.expect(lines + [""])
+        pane.expect(lines + [DONE, ANY_KEY, "EXIT=0", ""])
+        self.assertBytes(path, e2e.patched(data, 1, 50))
+
+    def test_every_end_leaves_the_shell_its_terminal(self):
+        # (how the run ends; the exit code the shell shows). Ctrl+S and Ctrl+Z
+        # stop neither the output nor the tool.
+        ends = (("x", "0"), (["Ctrl+C"], "130"), (signal.SIGTERM, "143"), (signal.SIGHUP, "129"))
+        if e2e.WINE:  # its console leaves Ctrl+C to the terminal
+            ends = ((["Ctrl+C"], r"\d+"),)
+        for index, (end, code) in enumerate(ends):
+            pane, lines, holds = self.dialogue(index, "trap : INT; stty -a >before; ")
+            if end == "x":
+                pane.press(["Ctrl+S", "Ctrl+Z"])
+                self.enter(pane, lines, "77")
+            if isinstance(end, signal.Signals):
+                os.kill(int((set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}).pop()), end)
+            else:
+                pane.press(end)
+            pane.wait_row(f".*EXIT={code}")
+            holds(77 if end == "x" else None)
+            if not e2e.WINE:
+                with open(self.path("before")) as before, open(self.path("after")) as after:
+                    self.assertEqual(after.read(), before.read())
+
+
+if __name__ == "__main__":
+    e2e.main()

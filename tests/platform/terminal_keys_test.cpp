@@ -1,0 +1,161 @@
+// From a terminal's bytes to the console layer's codes: the decoder, the US
+// layout it assumes, and the intake that awaits a sequence's rest.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "console/key_translation.h"
+#include "platform/terminal/key_decoder.h"
+#include "platform/terminal/key_intake.h"
+#include "platform/terminal/us_layout.h"
+
+namespace quorvane::platform {
+namespace {
+
+DecodedKey decode(std::string_view bytes, bool moreMayFollow = true) {
+  return decodeKey({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+                   moreMayFollow);
+}
+
+// The code the console layer makes of bytes that hold exactly one key.
+std::optional<std::int32_t> codeOf(std::string_view bytes, bool moreMayFollow = true) {
+  const DecodedKey decoded = decode(bytes, moreMayFollow);
+  if (decoded.status != DecodeStatus::key || decoded.consumed != bytes.size()) return std::nullopt;
+  return translateKeyDown(decoded.key, unshiftedCharacter(decoded.key.virtualKeyCode));
+}
+
+using Key = std::pair<int, int>;  // an extended code's high byte, and a virtual key
+constexpr Key up{0x48, 0x26}, down{0x50, 0x28}, right{0x4D, 0x27}, left{0x4B, 0x25},
+    home{0x47, 0x24}, end{0x4F, 0x23}, insert{0x52, 0x2D}, del{0x53, 0x2E}, pageUp{0x49, 0x21},
+    pageDown{0x51, 0x22};
+constexpr Key function(int n) { return {n <= 10 ? 0x3A + n : 0x7A + n, 0x6F + n}; }
+
+// What terminals send for keys, and the code each key has.
+TEST(KeyDecoder, EachSequenceGivesItsKey) {
+  // clang-format off
+  const std::pair<const char*, Key> sequences[] = {
+      // the cursor keys in xterm's two cursor modes, and their VT220 and rxvt forms
+      {"\x1b[A", up}, {"\x1b[B", down}, {"\x1b[C", right}, {"\x1b[D", left}, {"\x1b[H", home},
+      {"\x1b[F", end}, {"\x1bOA", up}, {"\x1bOB", down}, {"\x1bOC", right}, {"\x1bOD", left},
+      {"\x1bOH", home}, {"\x1bOF", end}, {"\x1b[1~", home}, {"\x1b[7~", home}, {"\x1b[4~", end},
+      {"\x1b[8~", end}, {"\x1b[2~", insert}, {"\x1b[3~", del}, {"\x1b[5~", pageUp}, {"\x1b[6~", pageDown},
+      // the function keys: xterm's, the VT220's, the Linux console's
+      {"\x1bOP", function(1)}, {"\x1bOQ", function(2)}, {"\x1bOR", function(3)}, {"\x1bOS", function(4)},
+      {"\x1b[11~", function(1)}, {"\x1b[12~", function(2)}, {"\x1b[13~", function(3)}, {"\x1b[14~", function(4)},
+      {"\x1b[15~", function(5)}, {"\x1b[17~", function(6)}, {"\x1b[18~", function(7)}, {"\x1b[19~", function(8)},
+      {"\x1b[20~", function(9)}, {"\x1b[21~", function(10)}, {"\x1b[23~", function(11)}, {"\x1b[24~", function(12)},
+      {"\x1b[[A", function(1)}, {"\x1b[[B", function(2)}, {"\x1b[[C", function(3)}, {"\x1b[[D", function(4)},
+      {"\x1b[[E", function(5)},
+  };
+  // clang-format on
+  for (const auto& [bytes, key] : sequences) {
+    EXPECT_EQ(codeOf(bytes), extendedKey(std::uint8_t(key.first))) << bytes;
+    EXPECT_EQ(decode(bytes).key.virtualKeyCode, key.second) << bytes;
+  }
+  for (const char letter : std::string_view("ABCDEFGKLNOPQRSTUVWXYZ")) {  // Ctrl with a letter
+    EXPECT_EQ(decode(std::string(1, char(letter - '@'))).key.virtualKeyCode, letter);
+  }
+  // modifiers, keys after Esc as Alt, control bytes, UTF-8 characters
+  // clang-format off
+  const std::pair<const char*, int> others[] = {
+      {"\x1b[Z", 0x0FFF}, {"\x1b[1;5A", 0x8DFF}, {"\x1b[1;6A", 0x8DFF}, {"\x1b[1;3H", 0x97FF},
+      {"\x1b[1;2D", 0x4BFF}, {"\x1b[3;5~", 0x93FF}, {"\x1b[1;2P", 0x54FF}, {"\x1b[15;5~", 0x62FF},
+      {"\x1b[24;3~", 0x8CFF}, {"\x1b[1;1A", 0x48FF}, {"\x1bO2P", 0x54FF}, {"\x1bO1;5Q", 0x5FFF},
+      {"\x1b[;5A", 0x8DFF}, {"\033a", 0x1EFF}, {"\x1b\x1b[A", 0x98FF}, {"\x1b\xc3\xa9", 0x82},
+      {"\r", 13}, {"\n", 13}, {"\t", 9}, {"\x7f", 8}, {"\b", 8}, {"\x01", 1}, {"\x1a", 0x1A},
+      {"\xc3\xa9", 0x82}, {"\xe2\x96\x91", 0xB0}, {"\xc2\xa0", 0xFF}};
+  // clang-format on
+  for (const auto& [bytes, code] : others) EXPECT_EQ(codeOf(bytes), code) << bytes;
+  // an unfinished key stands as it is once nothing more can come (a prefix of
+  // a key waits for more while more may come: the keys fuzz target checks it)
+  for (const auto& [bytes, code] :
+       {std::pair("\x1b", 27), {"\x1b[", 0x1AFF}, {"\x1b\x1b", 0x01FF}}) {
+    EXPECT_EQ(codeOf(bytes, false), code) << bytes;
+  }
+}
+
+TEST(KeyDecoder, AnythingElseIsIgnoredWhole) {
+  // unknown or broken sequences, bytes that are no UTF-8, overlong forms,
+  // surrogates, characters the code page lacks or shows for control bytes
+  // clang-format off
+  const std::pair<std::string, std::size_t> garbage[] = {
+      {"\x1b[200~", 6}, {"\x1b[?1;2c", 7}, {"\x1b[1;2;3A", 8}, {"\x1b[5A", 4}, {"\x1b[3;99~", 7},
+      {"\x1b[1;0A", 6}, {"\x1b[9~", 4}, {"\x1b[1 q", 5}, {"\x1bOx", 3}, {"\x1b[[Z", 4}, {"\x1b[[\x01", 3},
+      {"\x1b[1\x01", 3}, {"\x1b[" + std::string(40, '1'), 42}, {"\x80", 1}, {"\xff", 1},
+      {"\xc0\x80", 1}, {"\xe0\x83\xa9", 3}, {"\xed\xa0\x80", 3}, {"\xc3\x41", 1},
+      {"\xe2\x82\xac", 3}, {"\xe2\x98\xba", 3}, {"\xf0\x9f\x98\x80", 4}, {"\xf4\x90\x80\x80", 4}};
+  // clang-format on
+  for (const auto& [bytes, consumed] : garbage) {
+    EXPECT_EQ(std::pair(decode(bytes).status, decode(bytes).consumed),
+              std::pair(DecodeStatus::ignored, consumed))
+        << bytes;
+  }
+}
+
+// Printable ASCII comes from the US keyboard's keys: rows of keys from their
+// first scan code; punctuation's virtual keys run from 0xBA and from 0xDB.
+TEST(KeyDecoder, PrintableCharactersComeFromTheUsKeyboard) {
+  const std::tuple<std::string_view, std::string_view, int> rows[] = {
+      {"1234567890-=", "!@#$%^&*()_+", 0x02},
+      {"qwertyuiop[]", "QWERTYUIOP{}", 0x10},
+      {"asdfghjkl;'`", "ASDFGHJKL:\"~", 0x1E},
+      {"\\zxcvbnm,./", "|ZXCVBNM<>?", 0x2B},
+      {" ", " ", 0x39}};
+  for (const auto& [plain, shifted, firstScanCode] : rows) {
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      const std::size_t low = std::string_view(";=,-./`").find(plain[i]);
+      const int virtualKey = std::isalnum(plain[i]) || plain[i] == ' ' ? std::toupper(plain[i])
+                             : low != std::string_view::npos
+                                 ? int(0xBA + low)
+                                 : int(0xDB + std::string_view("[\\]'").find(plain[i]));
+      for (const char typed : {plain[i], shifted[i]}) {
+        const KeyEventRecord key = decode(std::string(1, typed)).key;
+        EXPECT_EQ(
+            std::tuple(key.virtualKeyCode, key.virtualScanCode, key.controlKeyState),
+            std::tuple(virtualKey, firstScanCode + int(i), typed == plain[i] ? 0u : shiftPressed))
+            << typed;
+      }
+      EXPECT_EQ(unshiftedCharacter(std::uint32_t(virtualKey)),
+                std::uint32_t(std::toupper(plain[i])));
+    }
+  }
+  EXPECT_EQ(std::string({char(unshiftedCharacter(0x65)), char(unshiftedCharacter(0x6B)),
+                         char(unshiftedCharacter(0x1B)), char(unshiftedCharacter(0x26))}),
+            std::string("5+\x1b\0", 4))
+      << "keypad 5, keypad +, Esc and Up";
+}
+
+// An unfinished sequence waits escapeTimeoutMs for the rest, or until the input
+// ends, holding back no key before it. A late cursor report is dropped, once;
+// a full queue keeps its first keys.
+TEST(KeyIntake, AnUnfinishedSequenceWaitsForTheRest) {
+  KeyIntake intake;
+  const auto arrive = [&intake](std::string_view bytes, std::int64_t now, bool moreMayCome = true) {
+    takeBytes(intake, bytes, now);
+    settle(intake, now, moreMayCome);
+    return intake.keys.size();
+  };
+  using Keys = std::vector<std::size_t>;
+  EXPECT_EQ((Keys{arrive("ab\x1b", 1000), arrive("[", 1020), arrive("", 1049), arrive("A", 1049)}),
+            (Keys{2, 2, 2, 3}));
+  EXPECT_EQ(intake.keys.back().virtualScanCode, 0x48);
+  EXPECT_EQ(msUntilSettled(intake, 1050), -1);
+  EXPECT_EQ(arrive("\x1b", 2000), 3u);
+  EXPECT_EQ(msUntilSettled(intake, 2010), escapeTimeoutMs - 10);
+  EXPECT_EQ((Keys{arrive("", 2000 + escapeTimeoutMs - 1), arrive("", 2000 + escapeTimeoutMs)}),
+            (Keys{3, 4}));
+  EXPECT_EQ(arrive("\x1b", 4000, false), 5u);
+  intake.cursorReportOutstanding = true;
+  EXPECT_EQ(arrive("a\x1b[12;40Rb\x1b[1;2R", 5000), 8u);
+  EXPECT_EQ(intake.keys.back().virtualScanCode, 0x3D) << "another report is Shift+F3";
+  EXPECT_EQ(arrive(std::string(keyCapacity, 'a') + "b", 6000), keyCapacity);
+  EXPECT_EQ(intake.keys.back().asciiChar, 'a');
+}
+
+}  // namespace
+}  // namespace quorvane::platform
