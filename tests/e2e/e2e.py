@@ -90,8 +90,7 @@ class Case(unittest.TestCase):  # a test with a folder of its own
         self.assertEqual(head(output[:-2].decode("latin-1").split("\r\n")), [*HEAD, *lines])
 
     def assertBytes(self, path, expected):
-        with open(path, "rb") as f:
-            actual = f.read()
+        actual = pathlib.Path(path).read_bytes()
         self.assertTrue(actual == expected, (path, len(actual), len(expected)))
 
 

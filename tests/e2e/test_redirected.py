@@ -78,9 +78,9 @@ class RedirectedTest(e2e.Case):
         path, data = self.sample(1)
         reader, writer = os.pipe()
         os.close(reader)
-        with open(writer, "wb") as output:
-            self.assertEqual(subprocess.run(e2e.argv(path), input=b"50\n", stdout=output,
-                                            timeout=e2e.TIMEOUT).returncode, 0)
+        self.addCleanup(os.close, writer)
+        self.assertEqual(subprocess.run(e2e.argv(path), input=b"50\n", stdout=writer,
+                                        timeout=e2e.TIMEOUT).returncode, 0)
         self.assertBytes(path, e2e.patched(data, 1, 50))
 
     def test_the_sample_script_makes_both_editions(self):

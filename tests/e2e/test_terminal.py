@@ -6,12 +6,14 @@ import os, re, signal
 import e2e
 from e2e import ANY_KEY, DONE, HEAD, INVALID, PROMPT
 
+UPPER = bytes(range(0x80, 0x100)).decode("cp437")  # typed, each shows as itself
 # Edits at the prompt: the steps (keys pressed or a string typed; the text
 # the prompt's row then shows; the cursor's place in it) and the value patched.
 EDITS = [
     ([("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
       (["Delete"], "243", 0), (["End"], "243", 3), (["Backspace"], "24", 2)], 24),
-    ([("789", "789", 3), (["Escape"], "", 0), ("7", "7", 1)], 7),
+    ([(UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
+      (["Escape"], "", 0), ("7" + UPPER[120:], "7" + UPPER[120:], 9)], 7),
 ]
 LONG = "5" + "abcdefghij" * 10  # its first 67 bytes count as 5
 
