@@ -13,8 +13,9 @@ int inputObject = 0, outputObject = 0;  // the handles are their addresses
 
 bool isInput(platform::ConsoleHandle h) { return h == &inputObject && console.inputIsConsole; }
 bool isScreen(platform::ConsoleHandle h) { return h == &outputObject && console.outputIsConsole; }
-// A real console clips or refuses a cell outside the buffer; none may be named.
-bool inside(platform::Coord cell) {
+// A real console clips or refuses a cell outside the buffer; none may be
+// named. Counts such a cell and lets the call go on, so it is always true.
+bool countedIfOutside(platform::Coord cell) {
   console.outsideBuffer += platform::insideScreen(console.screen, cell) ? 0 : 1;
   return true;
 }
@@ -84,32 +85,33 @@ bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size,
                         SmallRect& target) {
   if (!isScreen(handle) || console.failWriteConsoleOutput) return false;
   for (int i = 0; i < size.x * size.y; ++i) console.events += char(cells[i].byte);
-  return inside({target.left, target.top}) && inside({target.right, target.bottom}) &&
+  return countedIfOutside({target.left, target.top}) &&
+         countedIfOutside({target.right, target.bottom}) &&
          writeCells(console.screen, cells, size, origin, target);
 }
 
 bool scrollConsoleScreenBuffer(ConsoleHandle handle, const SmallRect& source, Coord destination,
                                CharCell fill) {
   ++console.scrollCalls;
-  return isScreen(handle) && inside({source.left, source.top}) &&
-         inside({source.right, source.bottom}) &&
+  return isScreen(handle) && countedIfOutside({source.left, source.top}) &&
+         countedIfOutside({source.right, source.bottom}) &&
          scrollCells(console.screen, source, destination, fill);
 }
 
 bool fillConsoleOutputAttribute(ConsoleHandle handle, std::uint16_t attributes, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
-  return isScreen(handle) && inside(from) &&
+  return isScreen(handle) && countedIfOutside(from) &&
          fillAttributes(console.screen, attributes, count, from, filled);
 }
 
 bool fillConsoleOutputCharacter(ConsoleHandle handle, std::uint8_t byte, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
-  return isScreen(handle) && inside(from) &&
+  return isScreen(handle) && countedIfOutside(from) &&
          fillCharacters(console.screen, byte, count, from, filled);
 }
 
 bool setConsoleCursorPosition(ConsoleHandle handle, Coord position) {
-  return isScreen(handle) && inside(position) && placeCursor(console.screen, position);
+  return isScreen(handle) && countedIfOutside(position) && placeCursor(console.screen, position);
 }
 
 bool setConsoleWindowInfo(ConsoleHandle handle, bool absolute, const SmallRect& window) {
