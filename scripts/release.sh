@@ -3,8 +3,10 @@
 # quorvane-<version>-win64.zip, quorvane-<version>-win32.zip and the Linux
 # tarball, each with a .sha256 file, and SHA256SUMS for all of them.
 #
-# The archives depend on the commit alone: each holds the program, this
-# README and the licence in that order, every entry dated with the commit's
+# The archives depend on the commit alone: each holds the program, a guide
+# and the licence in that order (for Windows quorvane.exe, README.txt from
+# packaging/windows/ and LICENSE.txt, both with CRLF line ends; for Linux
+# quorvane, README.md and LICENSE), every entry dated with the commit's
 # time (SOURCE_DATE_EPOCH, when not given) and owned by no one, so that the
 # same commit gives the same bytes wherever and whenever it is built.
 set -euo pipefail
@@ -50,8 +52,15 @@ for preset in windows windows-x86 release; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target quorvane
 done
-pack "dist/quorvane-$version-win64.zip" build/windows/quorvane.exe README.md LICENSE
-pack "dist/quorvane-$version-win32.zip" build/windows-x86/quorvane.exe README.md LICENSE
+# The Windows guide and licence, with the version filled in and CRLF line
+# ends, so that Notepad shows their lines.
+text=build/package/windows
+rm -rf "$text"
+mkdir -p "$text"
+sed -e "s/@VERSION@/$version/g" -e 's/\r*$/\r/' packaging/windows/README.txt >"$text/README.txt"
+sed -e 's/\r*$/\r/' LICENSE >"$text/LICENSE.txt"
+pack "dist/quorvane-$version-win64.zip" build/windows/quorvane.exe "$text/README.txt" "$text/LICENSE.txt"
+pack "dist/quorvane-$version-win32.zip" build/windows-x86/quorvane.exe "$text/README.txt" "$text/LICENSE.txt"
 mkdir -p build/release/package
 strip -o build/release/package/quorvane build/release/quorvane
 pack "dist/quorvane-$version-linux-$(uname -m).tar.gz" build/release/package/quorvane README.md LICENSE
