@@ -1,14 +1,17 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+# The win32 thread model: the posix one links winpthread, whose imports
+# (GetTickCount64) keep the program from starting before Vista.
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-find_program(QUORVANE_WINE NAMES wine wine64)
+# Wine's 64-bit loader itself: the wine script starts the 32-bit one first,
+# which a machine without 32-bit support cannot run.
+find_program(QUORVANE_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine)
 if(QUORVANE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVANE_WINE})
 endif()

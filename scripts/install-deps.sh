@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs, on Debian, whatever of the named tool sets is missing:
 #   build   compiler, CMake, Ninja
-#   test    the build set and GoogleTest, Google Benchmark, MinGW-w64, Wine
-#           (with 32-bit Wine from the i386 architecture), tmux, Python 3,
-#           clang with libFuzzer, clang-format, clang-tidy, Valgrind and
-#           hyperfine
+#   test    the build set and git, GoogleTest, Google Benchmark, MinGW-w64,
+#           Wine (with 32-bit Wine from the i386 architecture), tmux,
+#           Python 3, clang with libFuzzer, clang-format, clang-tidy,
+#           Valgrind and hyperfine
 # Usage: scripts/install-deps.sh build|test
 set -euo pipefail
 
@@ -21,11 +21,12 @@ need g++ g++
 need cmake cmake
 need ninja ninja-build
 if [[ $want == test ]]; then
+  need git git
   need /usr/src/googletest/CMakeLists.txt googletest
   need /usr/include/benchmark/benchmark.h libbenchmark-dev
   need hyperfine hyperfine
-  need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
-  need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
+  need x86_64-w64-mingw32-g++-win32 g++-mingw-w64-x86-64-win32
+  need i686-w64-mingw32-g++-win32 g++-mingw-w64-i686-win32
   need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
   need wine wine wine64
   # The 32-bit Windows program needs 32-bit Wine, which is Debian's i386 package.

@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target quorvane
 scripts/make-sample.sh build/sample/RPG_RT.exe
 exec build/release/quorvane build/sample/RPG_RT.exe

@@ -2,10 +2,9 @@
 
 #include <array>
 #include <cstdlib>
-#include <thread>
-
 #include "console/key_translation.h"
 #include "console_fixture.h"
+#include "other_thread.h"
 
 namespace quorvane::testing {
 namespace {
@@ -166,12 +165,12 @@ TEST_F(KeyboardTest, TheControlRoutineIsRemovedAtTheProcessEnd) {
 
 // Close events answered on another thread reach the queue whole.
 TEST_F(KeyboardTest, ControlEventsFromAnotherThreadReachTheQueue) {
-  std::thread platformThread([] {
+  OtherThread* platformThread = startThread([] {
     for (int i = 0; i < 20000; ++i) answerControlEvent(platform::ctrlCloseEvent);
   });
   std::string taken;
   for (int round = 0; round < 20000; ++round, taken += takeAll()) storeKey('k');
-  platformThread.join();
+  joinThread(platformThread);
   taken += takeAll();
   EXPECT_EQ(taken.find_first_not_of("k|\xFF"), std::string::npos) << "a close is \xFF k";
   EXPECT_NE(taken.find('\xFF'), std::string::npos);
