@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake --preset release -DQUORVANE_BENCH=ON >/dev/null
+cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

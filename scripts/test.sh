@@ -45,8 +45,7 @@ jobs=$(nproc)
 presets=(release debug tsan memcheck windows windows-x86)
 for preset in "${presets[@]}"; do
   echo "=== $preset"
-  # The tests, and on the release preset the benchmarks, are built on request.
-  cmake --preset "$preset" -DQUORVANE_TESTS=ON -DQUORVANE_BENCH="$([[ $preset == release ]] && echo ON || echo OFF)" >/dev/null
+  cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
 for preset in "${presets[@]}"; do

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include "console/key_translation.h"
 #include "console_fixture.h"
-#include "other_thread.h"
 
 namespace quorvane::testing {
 namespace {
@@ -165,12 +164,15 @@ TEST_F(KeyboardTest, TheControlRoutineIsRemovedAtTheProcessEnd) {
 
 // Close events answered on another thread reach the queue whole.
 TEST_F(KeyboardTest, ControlEventsFromAnotherThreadReachTheQueue) {
-  OtherThread* platformThread = startThread([] {
-    for (int i = 0; i < 20000; ++i) answerControlEvent(platform::ctrlCloseEvent);
-  });
+  // GoogleTest's own thread: the Windows programs' thread model has no std::thread.
+  ::testing::internal::ThreadWithParam<int> platformThread(
+      [](int count) {
+        for (int i = 0; i < count; ++i) answerControlEvent(platform::ctrlCloseEvent);
+      },
+      20000, nullptr);
   std::string taken;
   for (int round = 0; round < 20000; ++round, taken += takeAll()) storeKey('k');
-  joinThread(platformThread);
+  platformThread.Join();
   taken += takeAll();
   EXPECT_EQ(taken.find_first_not_of("k|\xFF"), std::string::npos) << "a close is \xFF k";
   EXPECT_NE(taken.find('\xFF'), std::string::npos);

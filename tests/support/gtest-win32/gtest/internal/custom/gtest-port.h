@@ -1,8 +1,7 @@
 #pragma once
 // GoogleTest on GCC's win32 thread model, which has no std::mutex before
-// GCC 13. GoogleTest takes its locks from the system there; only its
-// Notification, which starts the threads of its own tests, wants std::mutex:
-// this one waits on an atomic flag instead.
+// GCC 13. Only its Notification wants one; it starts a thread of GoogleTest's
+// own tests, and this one waits on an atomic flag instead.
 
 #include <atomic>
 
@@ -10,16 +9,12 @@
 
 namespace testing::internal {
 
-class Notification {
- public:
-  void Notify() { notified_.store(true); }
+struct Notification {
+  std::atomic<bool> notified{false};
+  void Notify() { notified = true; }
   void WaitForNotification() {
-    while (!notified_.load()) {
-    }
+    while (!notified) continue;
   }
-
- private:
-  std::atomic<bool> notified_{false};
 };
 
 }  // namespace testing::internal
