@@ -83,14 +83,6 @@ class RedirectedTest(e2e.Case):
                                         timeout=e2e.TIMEOUT).returncode, 0)
         self.assertBytes(path, e2e.patched(data, 1, 50))
 
-    def test_the_sample_script_makes_both_editions(self):
-        script = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "make-sample.sh")
-        self.write(b"\xff" * 1_000_000, "old", "sample.exe")  # a longer file leaves nothing
-        for path, args, edition in ((self.path("old", "sample.exe"), (), 0),
-                                    (self.path("new", "folder", "RPG_RT.exe"), ("1",), 1)):
-            subprocess.run(["sh", script, path, *args], check=True)
-            self.assertBytes(path, e2e.patched(bytes(EDITIONS[edition][0]), edition, 0x63))
-
 
 class FaultTest(e2e.Case):
     def setUp(self):

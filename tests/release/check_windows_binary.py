@@ -22,10 +22,9 @@ resources = {int(t, 16) for t in re.findall(r"^0[0-9a-f]{2}   Entry: ID: 0x([0-9
                                             re.MULTILINE)}
 failures = ["no imports"] * (not imports) + ["not a CUI program"] * ("(Windows CUI)" not in headers)
 failures += ["subsystem version %d.%d, newer than %d.%d" % (*subsystem, *newest)] * (subsystem > newest)
-failures += [f"imports {dll}!{name}, not in {allowlist}" for dll, name in imports
-             if (dll, name) not in oldest]
-failures += ["imports %s!%s, which needs Windows %d.%d" % (dll, name, *oldest[dll, name])
-             for dll, name in imports if oldest.get((dll, name), newest) > newest]
+failures += [f"imports {dll}!{name}, " + ("not in the allowlist" if (dll, name) not in oldest else
+             "which needs Windows %d.%d" % oldest[dll, name]) for dll, name in imports
+             if oldest.get((dll, name), (99,)) > newest]
 failures += [f"no {name} resource" for kind, name in ((0x10, "version"), (0x18, "manifest"))
              if kind not in resources]
 needles = [b'level="asInvoker"', b"<longPathAware", b"supportedOS Id="] + [
