@@ -57,5 +57,5 @@ scripts/fuzz.sh
 echo "=== formatting and clang-tidy"
 scripts/lint.sh
 echo "=== the release archives, built twice from the commit"
-tests/release/reproducible.sh
+scripts/check-reproducible.sh
 echo "All presets built and all tests passed."

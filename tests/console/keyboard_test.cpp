@@ -162,12 +162,12 @@ TEST_F(KeyboardTest, TheControlRoutineIsRemovedAtTheProcessEnd) {
       ::testing::ExitedWithCode(0), "");
 }
 
-// Close events answered on another thread reach the queue whole.
+// Close events answered on another thread (GoogleTest's: the Windows programs'
+// thread model has no std::thread) reach the queue whole.
 TEST_F(KeyboardTest, ControlEventsFromAnotherThreadReachTheQueue) {
-  // GoogleTest's own thread: the Windows programs' thread model has no std::thread.
   ::testing::internal::ThreadWithParam<int> platformThread(
-      [](int count) {
-        for (int i = 0; i < count; ++i) answerControlEvent(platform::ctrlCloseEvent);
+      [](int closes) {
+        while (closes-- > 0) answerControlEvent(platform::ctrlCloseEvent);
       },
       20000, nullptr);
   std::string taken;

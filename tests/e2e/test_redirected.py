@@ -129,9 +129,7 @@ class FaultTest(e2e.Case):
             self.process.wait()
             self.assertBytes(path, e2e.patched(data, index % 2, value) if value else data)
 
-    def in_own_mounts(self, script, *args):
-        """The script's run with mounts of its own; skipped where the machine refuses them, in
-        whatever way (no namespace of its own, no tmpfs, no read-only bind)."""
+    def in_own_mounts(self, script, *args):  # skipped wherever the machine refuses mounts
         probe = subprocess.run(["unshare", "-m", "sh", "-c", 'mount -t tmpfs -o size=1m tmpfs "$1"'
                                 ' && mount --bind "$1" "$1" && mount -o remount,ro,bind "$1"', "sh",
                                 self.folder], capture_output=True, text=True, timeout=e2e.TIMEOUT)

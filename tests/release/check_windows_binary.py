@@ -16,12 +16,11 @@ imports = [(dll.upper(), name)
 oldest = {(dll.upper(), name): tuple(map(int, windows.split("."))) for dll, name, windows in
           (line.split() for line in open(allowlist) if line.strip() and line[0] != "#")}
 newest = (5, 1) if "file format pei-i386" in headers else (5, 2)
-subsystem = tuple(int(re.search(f"{part}SubsystemVersion\\s+(\\d+)", headers)[1])
-                  for part in ("Major", "Minor"))
+subsystem = tuple(map(int, re.findall(r"(?:Major|Minor)SubsystemVersion\s+(\d+)", headers)))
 resources = {int(t, 16) for t in re.findall(r"^0[0-9a-f]{2}   Entry: ID: 0x([0-9a-f]+)", headers,
                                             re.MULTILINE)}
 failures = ["no imports"] * (not imports) + ["not a CUI program"] * ("(Windows CUI)" not in headers)
-failures += ["subsystem version %d.%d, newer than %d.%d" % (*subsystem, *newest)] * (subsystem > newest)
+failures += [f"subsystem version {subsystem}, newer than {newest}"] * (subsystem > newest)
 failures += [f"imports {dll}!{name}, " + ("not in the allowlist" if (dll, name) not in oldest else
              "which needs Windows %d.%d" % oldest[dll, name]) for dll, name in imports
              if oldest.get((dll, name), (99,)) > newest]

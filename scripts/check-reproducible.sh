@@ -2,7 +2,7 @@
 # The release archives, built twice from the commit in two folders at two
 # different times, must be the same bytes.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/.."
 commit=$(git rev-parse HEAD)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
