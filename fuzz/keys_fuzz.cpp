@@ -19,7 +19,8 @@ using fuzzing::check;
 
 void checkCode(const platform::KeyEventRecord& key, std::uint32_t unshifted) {
   if (const auto code = translateKeyDown(key, unshifted)) {
-    check(*code <= 0xFF || ((*code & 0xFF) == 0xFF && *code >= 0x1FF && *code <= 0xFFFF),
+    check((*code >= 0 && *code <= 0xFF) ||
+              ((*code & 0xFF) == 0xFF && *code >= 0x1FF && *code <= 0xFFFF),
           "a code outside its forms");
   }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "console/console_output.h"
 #include "console/input_field.h"
@@ -21,13 +22,18 @@ inline std::string padded(std::string text) {
 
 class ConsoleTest : public ::testing::Test {
  protected:
+  // A table's rows each start afresh through SetUp: the row before is checked then.
   void SetUp() override {
+    expectInsideBuffer();
     simulatedConsole = {};
     resetConsoleState();
     resetKeyboardState();
     inputContext() = InputContext{};
   }
-  void TearDown() override { EXPECT_EQ(simulatedConsole.outsideBuffer, 0); }
+  void TearDown() override { expectInsideBuffer(); }
+  static void expectInsideBuffer() {
+    EXPECT_EQ(std::exchange(simulatedConsole.outsideBuffer, 0), 0) << "a call outside the buffer";
+  }
   static platform::ScreenModel& screen() { return simulatedConsole.screen; }
   static void cursorTo(int x, int y) {
     screen().cursor = {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};

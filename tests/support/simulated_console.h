@@ -20,7 +20,7 @@ struct SimulatedConsole {
   std::string standardInput;   // redirected standard input, taken from the front
   std::string standardOutput;  // what reached redirected standard output
   std::uint32_t inputMode = 0;
-  bool failWriteFile = false, failWriteConsoleOutput = false;
+  bool failWriteConsoleOutput = false;
   int screenBufferInfoFailures = 0;  // how many of the next queries fail
   std::deque<platform::InputRecord> input;
   platform::ConsoleControlRoutine controlRoutine = nullptr;
