@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "files/error_number.h"
 #include "process/runtime.h"
@@ -22,8 +23,8 @@ int read(int fileNumber, std::int64_t position) {  // the byte, or the error neg
 }
 
 TEST(FileTable, OpensAnExistingFileReadsAndWritesItsBytesAndClosesItAtTheEnd) {
-  const fs::path folder = fs::temp_directory_path() / "quorvane-files";
-  fs::remove_all(folder);
+  const fs::path folder =
+      fs::temp_directory_path() / ("quorvane-files-" + std::to_string(std::random_device{}()));
   fs::create_directories(folder / "folder");
   const std::string path = (folder / "RPG_RT.exe").string();
   std::ofstream(path, std::ios::binary) << "0123456789";

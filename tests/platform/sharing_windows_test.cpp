@@ -6,13 +6,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "files/error_number.h"
 #include "files/file_table.h"
 
 TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnly) {
   using namespace quorvane;
-  const auto target = std::filesystem::temp_directory_path() / "quorvane-sharing.exe";
+  const auto target = std::filesystem::temp_directory_path() /
+                      ("quorvane-sharing-" + std::to_string(std::random_device{}()) + ".exe");
   std::ofstream(target, std::ios::binary) << "0123456789";
   HANDLE holder = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
