@@ -29,12 +29,15 @@ class LineEntryTest : public ConsoleTest {
   }
 };
 
-TEST_F(LineEntryTest, ShowsTheCursorAtEachWaitAndRestoresItsVisibility) {
+TEST_F(LineEntryTest, EndsAtEnterOrCtrlEnterAndRestoresTheCursorsVisibility) {
   for (const bool visible : {true, false}) {
     SetUp();
     screen().cursorInfo.visible = visible;
     answerControlEvent(platform::ctrlCloseEvent);  // the close key is ignored
-    EXPECT_EQ(edit(5, "> ", {"1", "2", "3", "<Left>", "<Del>", "<Del>", "\x1b", "4"}), "4");
+    EXPECT_EQ(
+        edit(5, "> ",
+             {"1", "2", "3", "<Left>", "<Del>", "<Del>", "\x1b", "4", visible ? "\r" : "\n", "5"}),
+        "4");
     EXPECT_EQ(screenRow(5), padded("> 4"));
     EXPECT_EQ(screen().cursorInfo.visible, visible);
     EXPECT_EQ(simulatedConsole.beeps, (std::vector{std::pair(1000u, 250u)}));
