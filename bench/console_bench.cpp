@@ -7,6 +7,7 @@
 
 #include "console/console_output.h"
 #include "console/input_field.h"
+#include "console/number_conversion.h"
 #include "simulated_console.h"
 
 namespace {

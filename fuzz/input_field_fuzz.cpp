@@ -12,6 +12,7 @@
 
 #include "console/console_output.h"
 #include "console/input_field.h"
+#include "console/number_conversion.h"
 #include "fuzz_check.h"
 #include "simulated_console.h"
 

@@ -5,6 +5,7 @@
 
 #include "console/console_output.h"
 #include "console/line_editor.h"
+#include "console/number_conversion.h"
 #include "files/error_number.h"
 #include "platform/console.h"
 

@@ -49,11 +49,4 @@ int nextInputChar();
 void pushBackInputChar(int ch);
 NumericField readNumericField();
 
-std::int32_t parseIntegerField(const char* field, int length);
-std::int32_t parseFractionalField(const char* field, int length);
-// The double, correctly rounded (nearest, ties to even), of the longest
-// prefix of the text that forms a number in C syntax ('.' as decimal
-// point, decimal or 0x hexadecimal, inf, infinity, nan); 0 without one.
-double parseLeadingDouble(const char* text, int length);
-
 }  // namespace quorvane

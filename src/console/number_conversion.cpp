@@ -1,7 +1,7 @@
-// The two conversions of an entered field: the integral one (radix forms
-// and the decimal form) and the fractional one (a double rounded to an
-// integer). Both are exact and free of locale and floating-point
+// Both conversions are exact and free of locale and floating-point
 // environment, so that every build gives the same number for a field.
+
+#include "console/number_conversion.h"
 
 #include <cfenv>
 #include <charconv>
@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <limits>
 #include <system_error>
-
-#include "console/input_field.h"
 
 namespace quorvane {
 
