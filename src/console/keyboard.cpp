@@ -108,7 +108,7 @@ bool answerControlEvent(std::uint32_t eventType) {
 /* Takes every pending console input event, in order, and stores the codes
    they give; then the close keys the control routine owes. The first pump
    installs the control routine. */
-void pumpKeys() {
+void pumpInputEvents() {
   if (!keyboard.ctrlRoutineInstalled) installControlRoutine();
   const platform::ConsoleHandle input = consoleHandles().input;
   for (;;) {
@@ -129,7 +129,7 @@ void pumpKeys() {
 void waitForKey() {
   if (!inputIsConsole()) return;
   for (;;) {
-    pumpKeys();
+    pumpInputEvents();
     if (keyboard.keyHit) {
       keyboard.keyHit = false;
       return;
@@ -139,16 +139,16 @@ void waitForKey() {
 }
 
 bool keyWaiting() {
-  pumpKeys();
+  pumpInputEvents();
   return keyboard.keyHead != keyboard.keyTail;
 }
 
 std::string takeKey() {
-  pumpKeys();
+  pumpInputEvents();
   if (keyboard.keyHead == keyboard.keyTail) return {};
   const std::int32_t code = keyboard.keyQueue[keyboard.keyHead];
   keyboard.keyHead = (keyboard.keyHead + 1) % keyQueueSize;
-  pumpKeys();
+  pumpInputEvents();
   keyboard.keyHit = false;
   return keyText(code);
 }

@@ -35,7 +35,7 @@ bool keyWaiting();
 std::string takeKey();
 
 // Drains the console's pending input events into the key queue.
-void pumpKeys();
+void pumpInputEvents();
 
 // Stores a code; a full queue drops its oldest.
 void storeKey(std::int32_t code);

@@ -172,7 +172,7 @@ bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& c
   count = 0;
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
-  pumpKeys(session);
+  readTerminalKeys(session);
   if (!session.intake.keys.empty()) {
     record = {InputEventType::key, session.intake.keys.front()};
     count = 1;
@@ -186,7 +186,7 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
   for (;;) {
-    pumpKeys(session);
+    readTerminalKeys(session);
     if (!session.intake.keys.empty()) {
       record = {InputEventType::key, session.intake.keys.front()};
       session.intake.keys.pop_front();
@@ -208,13 +208,13 @@ bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
     sleepMilliseconds(timeoutMs);
     return false;
   }
-  pumpKeys(session);
+  readTerminalKeys(session);
   if (!session.intake.keys.empty()) return true;
   std::int64_t wait = std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF);
   const std::int64_t untilSettled = msUntilSettled(session.intake, monotonicMilliseconds());
   if (untilSettled >= 0) wait = std::min(wait, untilSettled);
   if (waitReadable(STDIN_FILENO, static_cast<int>(wait)) == WaitOutcome::interrupted) return false;
-  pumpKeys(session);
+  readTerminalKeys(session);
   return !session.intake.keys.empty();
 }
 

@@ -131,7 +131,7 @@ TerminalSession& terminalSession() {
   return session;
 }
 
-void pumpKeys(TerminalSession& current) {
+void readTerminalKeys(TerminalSession& current) {
   std::string bytes;
   if (!current.inputEnded && readAvailable(STDIN_FILENO, bytes, pumpLimit) == ReadOutcome::ended) {
     current.inputEnded = true;

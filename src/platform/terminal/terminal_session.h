@@ -47,7 +47,7 @@ struct TerminalSession {
 TerminalSession& terminalSession();
 
 // Reads what standard input's terminal has sent and decodes it into keys.
-void pumpKeys(TerminalSession& current);
+void readTerminalKeys(TerminalSession& current);
 
 // Queues bytes for the screen of standard output's terminal. They reach it
 // in one write when flushScreen is called (before every wait for input or
