@@ -202,7 +202,7 @@ void interpret(WriteContext& write, const std::uint8_t* bytes, std::size_t count
     const std::uint8_t byte = bytes[i];
     switch (byte) {
       case bel:
-        platform::beep(1000, 250);
+        platform::beep(beepHz, beepMs);
         break;
       case bs:
         moveByControl(write,
@@ -375,7 +375,7 @@ int locate(int row, int column, int visibility) {
   console.pendingAdvance = false;
   platform::setConsoleCursorPosition(output(), cell(column - 1 + area.left, row - 1 + area.top));
   setLastError(ErrNone);
-  return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? 0x10000 : 0);
+  return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? locateWasVisible : 0);
 }
 
 }  // namespace quorvane

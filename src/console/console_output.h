@@ -39,7 +39,13 @@ struct ColumnRow {
   int row = 0;
 };
 
+// The flag of consoleWrite.
 inline constexpr unsigned writeEvenIfEmpty = 8;
+// The bit of locate's state word that says the cursor was visible.
+inline constexpr int locateWasVisible = 0x10000;
+// The console's beep, for BEL and for a refused key: 1000 Hz for 250 ms.
+inline constexpr std::uint32_t beepHz = 1000;
+inline constexpr std::uint32_t beepMs = 250;
 
 // Clears the console state to its start values; run once at start-up.
 void resetConsoleState();
@@ -64,7 +70,7 @@ ColumnsRows textAreaSize();
 ColumnRow cursorPosition();
 // Places the cursor at a 1-based row and column (0 keeps the current one)
 // and sets its visibility (-1 keeps it, 0 hides, 1 shows). Returns the
-// state word: row << 8 | column, plus 0x10000 if the cursor was visible.
+// state word: row << 8 | column, plus locateWasVisible.
 int locate(int row, int column, int visibility);
 
 // Whether standard input is a console (and not a file or pipe).

@@ -11,6 +11,14 @@ namespace quorvane {
 
 inline constexpr std::int32_t extendedKey(std::uint8_t highByte) { return (highByte << 8) | 0xFF; }
 
+// Keys that deliver a control character.
+inline constexpr std::int32_t keyBackspace = 8;
+inline constexpr std::int32_t keyTab = 9;
+inline constexpr std::int32_t keyLineFeed = 10;  // Ctrl+Enter gives a line feed
+inline constexpr std::int32_t keyEnter = 13;
+inline constexpr std::int32_t keyEscape = 27;
+
+// Keys that deliver an extended code.
 inline constexpr std::int32_t keyHome = extendedKey(0x47);
 inline constexpr std::int32_t keyUp = extendedKey(0x48);
 inline constexpr std::int32_t keyLeft = extendedKey(0x4B);

@@ -111,16 +111,16 @@ void actOnKey(EditState& edit, std::int32_t k) {
     return;
   }
   switch (k) {
-    case 8:
+    case keyBackspace:
       if (edit.pos > 0) {
         moveTo(edit, edit.pos - 1);
         eraseBytes(edit, 1);
       }
       break;
-    case 9:
+    case keyTab:
       insertBytes(edit, std::string(8 - edit.pos % 8, ' '));
       break;
-    case 27:
+    case keyEscape:
       moveTo(edit, 0);
       if (len > 0) eraseBytes(edit, len);
       break;
@@ -146,7 +146,7 @@ void actOnKey(EditState& edit, std::int32_t k) {
       if (edit.pos < len) {
         eraseBytes(edit, 1);
       } else {
-        platform::beep(1000, 250);
+        platform::beep(beepHz, beepMs);
       }
       break;
     default:
@@ -167,7 +167,7 @@ std::optional<std::string> editLine() {
   const ColumnsRows area = textAreaSize();
   edit.cols = area.cols;
   edit.rows = area.rows;
-  edit.savedVisible = (locate(0, 0, -1) & 0x10000) != 0;
+  edit.savedVisible = (locate(0, 0, -1) & locateWasVisible) != 0;
   locate(0, 0, 0);
   locate(0, 0, 1);
 
@@ -181,7 +181,7 @@ std::optional<std::string> editLine() {
     actOnKey(edit, k);
     assert(edit.pos <= edit.text.size());
     locate(0, 0, 1);
-    if (k == 13 || k == 10) break;
+    if (k == keyEnter || k == keyLineFeed) break;
   }
 
   readCursor(edit);

@@ -32,6 +32,11 @@ namespace {
 int inputToken = STDIN_FILENO;
 int outputToken = STDOUT_FILENO;
 
+// The longest wait poll(2) takes, in milliseconds.
+constexpr std::int64_t longestPollMs = 0x7FFFFFFF;
+// readConsoleInput waits for a key this long at a time, then reads again.
+constexpr std::uint32_t keyReadSliceMs = 1000;
+
 bool isInputHandle(ConsoleHandle handle) { return handle == &inputToken; }
 bool isOutputHandle(ConsoleHandle handle) { return handle == &outputToken; }
 
@@ -193,7 +198,7 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
       return true;
     }
     if (session.inputEnded) return false;
-    waitForConsoleInput(input, 1000);
+    waitForConsoleInput(input, keyReadSliceMs);
   }
 }
 
@@ -210,7 +215,7 @@ bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
   }
   readTerminalKeys(session);
   if (!session.intake.keys.empty()) return true;
-  std::int64_t wait = std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF);
+  std::int64_t wait = std::min<std::int64_t>(timeoutMs, longestPollMs);
   const std::int64_t untilSettled = msUntilSettled(session.intake, monotonicMilliseconds());
   if (untilSettled >= 0) wait = std::min(wait, untilSettled);
   if (waitReadable(STDIN_FILENO, static_cast<int>(wait)) == WaitOutcome::interrupted) return false;
@@ -236,7 +241,7 @@ std::size_t readStandardInput(void* bytes, std::size_t count) {
 // the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
   flushScreen();
-  ::poll(nullptr, 0, static_cast<int>(std::min<std::uint32_t>(milliseconds, 0x7FFFFFFF)));
+  ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(milliseconds, longestPollMs)));
 }
 
 // BEL on the terminal, which sounds (or flashes) as it is set to; the
