@@ -9,8 +9,8 @@ namespace quorvane {
 
 namespace {
 
+using platform::cell;
 using platform::CharCell;
-using platform::Coord;
 using platform::SmallRect;
 
 ConsoleState console;
@@ -38,8 +38,6 @@ struct WriteContext {
   int predictedColumn = 0;
   bool movedSinceRun = false;
 };
-
-Coord cell(int x, int y) { return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}; }
 
 SmallRect rect(int left, int top, int right, int bottom) {
   return {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),

@@ -16,6 +16,11 @@ struct Coord {
   std::int16_t y = 0;
 };
 
+// The cell at column x and row y, from the int arithmetic that found them.
+constexpr Coord cell(int x, int y) {
+  return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
+}
+
 struct SmallRect {
   std::int16_t left = 0;
   std::int16_t top = 0;

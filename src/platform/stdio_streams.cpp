@@ -1,15 +1,9 @@
 // The stream calls that standard C stdio serves alike on every system;
 // opening, positions, lengths and the commit to disk are each system's own.
 
-#include <cstdio>
-
-#include "platform/streams.h"
+#include "platform/stdio_streams.h"
 
 namespace quorvane::platform {
-
-namespace {
-std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
-}  // namespace
 
 bool setStreamBuffer(Stream* stream, std::size_t size) {
   return std::setvbuf(fileOf(stream), nullptr, _IOFBF, size) == 0;

@@ -6,16 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
-#include "platform/streams.h"
+#include "platform/stdio_streams.h"
 
 namespace quorvane::platform {
-
-namespace {
-std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
-}  // namespace
 
 Stream* openStream(std::string_view path, StreamMode mode) {
   const std::string terminated(path);
@@ -32,7 +27,7 @@ Stream* openStream(std::string_view path, StreamMode mode) {
   }
   std::FILE* file = ::fdopen(descriptor, readWrite ? "r+b" : "rb");
   if (file == nullptr) ::close(descriptor);
-  return reinterpret_cast<Stream*>(file);
+  return streamOf(file);
 }
 
 bool getStreamPosition(Stream* stream, std::int64_t& position) {

@@ -10,8 +10,6 @@ namespace {
 
 constexpr char csi[] = "\x1b[";
 
-Coord cell(int x, int y) { return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}; }
-
 bool isBlank(const CharCell& cell) { return cp437Glyph(cell.byte) == U' '; }
 
 bool rowIsBlank(const ScreenModel& screen, int row) {

@@ -3,17 +3,12 @@
 
 #include <io.h>
 
-#include <cstdio>
 #include <string>
 
-#include "platform/streams.h"
+#include "platform/stdio_streams.h"
 #include "platform/windows/utf8.h"
 
 namespace quorvane::platform {
-
-namespace {
-std::FILE* fileOf(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
-}  // namespace
 
 Stream* openStream(std::string_view path, StreamMode mode) {
   std::wstring native = fromUtf8(path);
@@ -21,8 +16,7 @@ Stream* openStream(std::string_view path, StreamMode mode) {
   for (wchar_t& c : native) {
     if (c == L'/') c = L'\\';
   }
-  return reinterpret_cast<Stream*>(
-      ::_wfopen(native.c_str(), mode == StreamMode::readWrite ? L"r+b" : L"rb"));
+  return streamOf(::_wfopen(native.c_str(), mode == StreamMode::readWrite ? L"r+b" : L"rb"));
 }
 
 bool getStreamPosition(Stream* stream, std::int64_t& position) {
