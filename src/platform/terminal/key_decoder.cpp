@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <string>
+#include <string_view>
 
 #include "platform/terminal/cp437.h"
 #include "platform/terminal/us_layout.h"
@@ -22,59 +22,81 @@ constexpr std::uint32_t alt = leftAltPressed;
 constexpr std::uint32_t shift = shiftPressed;
 constexpr std::uint32_t enhanced = enhancedKey;
 
+// How an escape sequence begins after its Esc.
+enum class Introducer : std::uint8_t {
+  csi,           // Esc [
+  ss3,           // Esc O
+  linuxConsole,  // Esc [ [, the Linux console's function keys
+};
+
+// One escape sequence as the terminal sends it without modifiers, found by
+// its introducer, its number (the n of Esc [ n ~; 0 for the letter forms)
+// and its final byte; and the key it stands for.
+struct KeySequence {
+  Introducer introducer;
+  int number;
+  std::uint8_t finalByte;
+  std::uint16_t virtualKey;
+  std::uint16_t scanCode;
+  std::uint8_t character;
+  std::uint32_t controlKeyState;  // enhanced for the cursor block; Shift for Shift+Tab
+};
+
+using enum Introducer;
+
 constexpr std::array<KeySequence, 42> sequences{{
     // Arrows: Esc [ in the normal cursor mode, Esc O in the application
     // cursor mode (tmux and full-screen programs leave it on at times).
-    {"\x1b[A", vkUp, scanUp, 0, enhanced},
-    {"\x1b[B", vkDown, scanDown, 0, enhanced},
-    {"\x1b[C", vkRight, scanRight, 0, enhanced},
-    {"\x1b[D", vkLeft, scanLeft, 0, enhanced},
-    {"\x1bOA", vkUp, scanUp, 0, enhanced},
-    {"\x1bOB", vkDown, scanDown, 0, enhanced},
-    {"\x1bOC", vkRight, scanRight, 0, enhanced},
-    {"\x1bOD", vkLeft, scanLeft, 0, enhanced},
+    {csi, 0, 'A', vkUp, scanUp, 0, enhanced},
+    {csi, 0, 'B', vkDown, scanDown, 0, enhanced},
+    {csi, 0, 'C', vkRight, scanRight, 0, enhanced},
+    {csi, 0, 'D', vkLeft, scanLeft, 0, enhanced},
+    {ss3, 0, 'A', vkUp, scanUp, 0, enhanced},
+    {ss3, 0, 'B', vkDown, scanDown, 0, enhanced},
+    {ss3, 0, 'C', vkRight, scanRight, 0, enhanced},
+    {ss3, 0, 'D', vkLeft, scanLeft, 0, enhanced},
     // Home and End: xterm's letter forms in both cursor modes, the VT220
     // forms of tmux, screen and the Linux console, and rxvt's.
-    {"\x1b[H", vkHome, scanHome, 0, enhanced},
-    {"\x1bOH", vkHome, scanHome, 0, enhanced},
-    {"\x1b[1~", vkHome, scanHome, 0, enhanced},
-    {"\x1b[7~", vkHome, scanHome, 0, enhanced},
-    {"\x1b[F", vkEnd, scanEnd, 0, enhanced},
-    {"\x1bOF", vkEnd, scanEnd, 0, enhanced},
-    {"\x1b[4~", vkEnd, scanEnd, 0, enhanced},
-    {"\x1b[8~", vkEnd, scanEnd, 0, enhanced},
+    {csi, 0, 'H', vkHome, scanHome, 0, enhanced},
+    {ss3, 0, 'H', vkHome, scanHome, 0, enhanced},
+    {csi, 1, '~', vkHome, scanHome, 0, enhanced},
+    {csi, 7, '~', vkHome, scanHome, 0, enhanced},
+    {csi, 0, 'F', vkEnd, scanEnd, 0, enhanced},
+    {ss3, 0, 'F', vkEnd, scanEnd, 0, enhanced},
+    {csi, 4, '~', vkEnd, scanEnd, 0, enhanced},
+    {csi, 8, '~', vkEnd, scanEnd, 0, enhanced},
     // The rest of the editing block.
-    {"\x1b[2~", vkInsert, scanInsert, 0, enhanced},
-    {"\x1b[3~", vkDelete, scanDelete, 0, enhanced},
-    {"\x1b[5~", vkPrior, scanPrior, 0, enhanced},
-    {"\x1b[6~", vkNext, scanNext, 0, enhanced},
+    {csi, 2, '~', vkInsert, scanInsert, 0, enhanced},
+    {csi, 3, '~', vkDelete, scanDelete, 0, enhanced},
+    {csi, 5, '~', vkPrior, scanPrior, 0, enhanced},
+    {csi, 6, '~', vkNext, scanNext, 0, enhanced},
     // F1 to F4: Esc O (xterm, VTE, tmux) and the VT100-era 11~ to 14~
     // (rxvt, PuTTY).
-    {"\x1bOP", vkF1, scanF1, 0, 0},
-    {"\x1bOQ", vkF1 + 1, scanF1 + 1, 0, 0},
-    {"\x1bOR", vkF1 + 2, scanF1 + 2, 0, 0},
-    {"\x1bOS", vkF1 + 3, scanF1 + 3, 0, 0},
-    {"\x1b[11~", vkF1, scanF1, 0, 0},
-    {"\x1b[12~", vkF1 + 1, scanF1 + 1, 0, 0},
-    {"\x1b[13~", vkF1 + 2, scanF1 + 2, 0, 0},
-    {"\x1b[14~", vkF1 + 3, scanF1 + 3, 0, 0},
+    {ss3, 0, 'P', vkF1, scanF1, 0, 0},
+    {ss3, 0, 'Q', vkF1 + 1, scanF1 + 1, 0, 0},
+    {ss3, 0, 'R', vkF1 + 2, scanF1 + 2, 0, 0},
+    {ss3, 0, 'S', vkF1 + 3, scanF1 + 3, 0, 0},
+    {csi, 11, '~', vkF1, scanF1, 0, 0},
+    {csi, 12, '~', vkF1 + 1, scanF1 + 1, 0, 0},
+    {csi, 13, '~', vkF1 + 2, scanF1 + 2, 0, 0},
+    {csi, 14, '~', vkF1 + 3, scanF1 + 3, 0, 0},
     // F5 to F12: the VT220 numbering, which skips 16 and 22.
-    {"\x1b[15~", vkF1 + 4, scanF1 + 4, 0, 0},
-    {"\x1b[17~", vkF1 + 5, scanF1 + 5, 0, 0},
-    {"\x1b[18~", vkF1 + 6, scanF1 + 6, 0, 0},
-    {"\x1b[19~", vkF1 + 7, scanF1 + 7, 0, 0},
-    {"\x1b[20~", vkF1 + 8, scanF1 + 8, 0, 0},
-    {"\x1b[21~", vkF1 + 9, scanF1 + 9, 0, 0},
-    {"\x1b[23~", vkF1 + 10, scanF11, 0, 0},
-    {"\x1b[24~", vkF1 + 11, scanF12, 0, 0},
+    {csi, 15, '~', vkF1 + 4, scanF1 + 4, 0, 0},
+    {csi, 17, '~', vkF1 + 5, scanF1 + 5, 0, 0},
+    {csi, 18, '~', vkF1 + 6, scanF1 + 6, 0, 0},
+    {csi, 19, '~', vkF1 + 7, scanF1 + 7, 0, 0},
+    {csi, 20, '~', vkF1 + 8, scanF1 + 8, 0, 0},
+    {csi, 21, '~', vkF1 + 9, scanF1 + 9, 0, 0},
+    {csi, 23, '~', vkF1 + 10, scanF11, 0, 0},
+    {csi, 24, '~', vkF1 + 11, scanF12, 0, 0},
     // F1 to F5 of the Linux console.
-    {"\x1b[[A", vkF1, scanF1, 0, 0},
-    {"\x1b[[B", vkF1 + 1, scanF1 + 1, 0, 0},
-    {"\x1b[[C", vkF1 + 2, scanF1 + 2, 0, 0},
-    {"\x1b[[D", vkF1 + 3, scanF1 + 3, 0, 0},
-    {"\x1b[[E", vkF1 + 4, scanF1 + 4, 0, 0},
+    {linuxConsole, 0, 'A', vkF1, scanF1, 0, 0},
+    {linuxConsole, 0, 'B', vkF1 + 1, scanF1 + 1, 0, 0},
+    {linuxConsole, 0, 'C', vkF1 + 2, scanF1 + 2, 0, 0},
+    {linuxConsole, 0, 'D', vkF1 + 3, scanF1 + 3, 0, 0},
+    {linuxConsole, 0, 'E', vkF1 + 4, scanF1 + 4, 0, 0},
     // Shift+Tab, the back tab.
-    {"\x1b[Z", vkTab, scanTab, 9, shift},
+    {csi, 0, 'Z', vkTab, scanTab, '\t', shift},
 }};
 
 KeyEventRecord makeKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint8_t character,
@@ -95,43 +117,42 @@ DecodedKey found(const KeyEventRecord& key, std::size_t consumed) {
 DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}}; }
 DecodedKey needMore() { return {}; }
 
+// The character whose key, pressed with Ctrl, sends a control byte: a
+// letter for 0x01 to 0x1A; \ ] ^ _ for 0x1C to 0x1F, which are their
+// codes less 0x40; and 2 for 0x00 (Ctrl+Space or Ctrl+@), as the console
+// has it.
+std::uint8_t ctrlCharacter(std::uint8_t byte) {
+  if (byte == 0x00) return '2';
+  return static_cast<std::uint8_t>(byte <= 0x1A ? 'a' + byte - 1 : byte + 0x40);
+}
+
 // The key behind one byte below 0x80 that starts no sequence.
 KeyEventRecord singleByteKey(std::uint8_t byte) {
   switch (byte) {
-    case 0x00:  // Ctrl+Space or Ctrl+@: the console's Ctrl+2
-      return makeKey('2', 0x03, 0, ctrl);
-    case 0x08:
+    case '\b':
     case 0x7F:
-      return makeKey(vkBack, scanBack, 8, 0);
-    case 0x09:
-      return makeKey(vkTab, scanTab, 9, 0);
-    case 0x0A:
-    case 0x0D:
-      return makeKey(vkReturn, scanReturn, 13, 0);
+      return makeKey(vkBack, scanBack, '\b', 0);
+    case '\t':
+      return makeKey(vkTab, scanTab, '\t', 0);
+    case '\n':
+    case '\r':
+      return makeKey(vkReturn, scanReturn, '\r', 0);
     case esc:
-      return makeKey(vkEscape, scanEscape, 27, 0);
-    case 0x1C:
-      return makeKey(vkOem5, 0x2B, byte, ctrl);
-    case 0x1D:
-      return makeKey(vkOem6, 0x1B, byte, ctrl);
-    case 0x1E:
-      return makeKey('6', 0x07, byte, ctrl | shift);
-    case 0x1F:
-      return makeKey(vkOemMinus, 0x0C, byte, ctrl | shift);
+      return makeKey(vkEscape, scanEscape, esc, 0);
     default:
       break;
   }
-  if (byte < 0x20) {
-    const LayoutKey letter = layoutKeyFor(static_cast<std::uint8_t>('a' + byte - 1));
-    return makeKey(letter.virtualKey, letter.scanCode, byte, ctrl);
-  }
-  const LayoutKey key = layoutKeyFor(byte);
-  return makeKey(key.virtualKey, key.scanCode, byte, key.shifted ? shift : 0);
+  const bool control = byte < 0x20;
+  const LayoutKey key = layoutKeyFor(control ? ctrlCharacter(byte) : byte);
+  return makeKey(key.virtualKey, key.scanCode, byte,
+                 (control ? ctrl : 0) | (key.shifted ? shift : 0));
 }
 
-const KeySequence* findSequence(std::string_view bytes) {
+const KeySequence* findSequence(Introducer introducer, int number, std::uint8_t finalByte) {
   for (const KeySequence& row : sequences) {
-    if (row.bytes == bytes) return &row;
+    if (row.introducer == introducer && row.number == number && row.finalByte == finalByte) {
+      return &row;
+    }
   }
   return nullptr;
 }
@@ -212,45 +233,45 @@ std::optional<std::uint32_t> modifierState(int parameter) {
   return ((bits & 1) != 0 ? shift : 0) | ((bits & 2) != 0 ? alt : 0) | ((bits & 4) != 0 ? ctrl : 0);
 }
 
+// The key of a table row with modifiers added; none without either.
+std::optional<KeyEventRecord> keyOfRow(const KeySequence* row,
+                                       std::optional<std::uint32_t> modifiers) {
+  if (row == nullptr || !modifiers) return std::nullopt;
+  return makeKey(row->virtualKey, row->scanCode, row->character, row->controlKeyState | *modifiers);
+}
+
 // The key of a complete sequence: the table's row for its unmodified form,
 // with the modifiers of its parameter.
-std::optional<KeyEventRecord> keyOfSequence(std::uint8_t introducer, const SequenceShape& shape) {
+std::optional<KeyEventRecord> keyOfSequence(std::uint8_t introducerByte,
+                                            const SequenceShape& shape) {
   if (shape.intermediates) return std::nullopt;
-  std::string form = "\x1b";
-  form += static_cast<char>(introducer);
-  if (shape.parameters == "[") {
-    const KeySequence* row = findSequence(form + '[' + static_cast<char>(shape.finalByte));
-    if (row == nullptr) return std::nullopt;
-    return makeKey(row->virtualKey, row->scanCode, row->character, row->controlKeyState);
-  }
+  const Introducer introducer = introducerByte == '[' ? csi : ss3;
+  const std::uint8_t finalByte = shape.finalByte;
+  if (shape.parameters == "[") return keyOfRow(findSequence(linuxConsole, 0, finalByte), 0);
   const std::optional<Parameters> parameters = parametersOf(shape.parameters);
   if (!parameters) return std::nullopt;
   const int first = parameters->values[0];
   const int second = parameters->values[1];
   std::optional<std::uint32_t> modifiers;
   const KeySequence* row = nullptr;
-  if (shape.finalByte == '~') {
+  if (finalByte == '~') {
     // Esc [ n ~ and Esc [ n ; m ~.
-    if (introducer != '[' || first < 0) return std::nullopt;
+    if (introducer != csi || first < 0) return std::nullopt;
     modifiers = modifierState(second);
-    row = findSequence(form + std::to_string(first) + '~');
+    row = findSequence(csi, first, finalByte);
   } else if (parameters->count == 0) {
     modifiers = 0;
-    row = findSequence(form + static_cast<char>(shape.finalByte));
+    row = findSequence(introducer, 0, finalByte);
   } else {
     // Esc [ 1 ; m X, and Esc O m X of older xterms; either introducer
     // finds the key, so that F1 to F4 (Esc O P) have their Esc [ 1 ; m P.
     if (parameters->count == 2 && first > 1) return std::nullopt;
-    if (parameters->count == 1 && introducer == '[') return std::nullopt;
+    if (parameters->count == 1 && introducer == csi) return std::nullopt;
     modifiers = modifierState(parameters->count == 2 ? second : first);
-    const char finalByte = static_cast<char>(shape.finalByte);
-    row = findSequence(form + finalByte);
-    if (row == nullptr) {
-      row = findSequence(std::string("\x1b") + (introducer == '[' ? 'O' : '[') + finalByte);
-    }
+    row = findSequence(introducer, 0, finalByte);
+    if (row == nullptr) row = findSequence(introducer == csi ? ss3 : csi, 0, finalByte);
   }
-  if (row == nullptr || !modifiers) return std::nullopt;
-  return makeKey(row->virtualKey, row->scanCode, row->character, row->controlKeyState | *modifiers);
+  return keyOfRow(row, modifiers);
 }
 
 // A UTF-8 character, as its byte in code page 437 with no key of its own.
@@ -330,8 +351,6 @@ DecodedKey decodeFrom(std::span<const std::uint8_t> bytes, bool moreMayFollow, b
 }
 
 }  // namespace
-
-std::span<const KeySequence> keySequences() { return sequences; }
 
 DecodedKey decodeKey(std::span<const std::uint8_t> bytes, bool moreMayFollow) {
   return decodeFrom(bytes, moreMayFollow, true);

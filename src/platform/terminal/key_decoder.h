@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 #include "platform/console.h"
 
@@ -23,19 +22,6 @@ struct DecodedKey {
   std::size_t consumed = 0;  // 0 with needMore
   KeyEventRecord key;        // with key: key down, repeat count 1
 };
-
-// One escape sequence of the table, as the terminal sends it without
-// modifiers, and the key it stands for.
-struct KeySequence {
-  std::string_view bytes;
-  std::uint16_t virtualKey;
-  std::uint16_t scanCode;
-  std::uint8_t character;
-  std::uint32_t controlKeyState;  // enhancedKey for the cursor block; Shift for Shift+Tab
-};
-
-// The table of escape sequences the decoder knows.
-std::span<const KeySequence> keySequences();
 
 // Decodes the first key of bytes.
 //
