@@ -19,7 +19,6 @@
 #include "platform/console.h"
 #include "platform/terminal/control_signals.h"
 #include "platform/terminal/descriptor_io.h"
-#include "platform/terminal/terminal_modes.h"
 #include "platform/terminal/terminal_render.h"
 #include "platform/terminal/terminal_session.h"
 #include "platform/terminal/us_layout.h"
@@ -159,7 +158,7 @@ bool setConsoleCursorInfo(ConsoleHandle output, const CursorInfo& info) {
   return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
     const bool wasVisible = screen.cursorInfo.visible;
     if (!setCursorShape(screen, info)) return false;
-    if (info.visible != wasVisible) changeCursorVisibility(STDOUT_FILENO, info.visible, bytes);
+    if (info.visible != wasVisible) appendCursorVisibility(info.visible, bytes);
     return true;
   });
 }

@@ -16,7 +16,6 @@ constexpr int controlSignals[] = {SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 
 std::atomic<ConsoleControlRoutine> controlRoutine{nullptr};
 std::atomic<int> graceSignal{0};  // the signal whose grace period runs; 0: none
-bool signalsCaught = false;
 
 static_assert(std::atomic<ConsoleControlRoutine>::is_always_lock_free);
 
@@ -87,9 +86,9 @@ void onControlSignal(int signal) {
 
 }  // namespace
 
+// A signal found ignored stays so; one caught already is caught again by
+// the same handler.
 void catchControlSignals() {
-  if (signalsCaught) return;
-  signalsCaught = true;
   for (const int signal : controlSignals) {
     struct sigaction current {};
     if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;

@@ -21,7 +21,7 @@ namespace quorvane::platform {
 // Seconds a process has to end after a handled close or shut-down.
 inline constexpr unsigned closeGraceSeconds = 3;
 
-// Catches the four signals, once; later calls do nothing.
+// Catches the four signals; calling again changes nothing.
 void catchControlSignals();
 
 // Makes a write whose reader has gone (a closed pipe or socket) fail with

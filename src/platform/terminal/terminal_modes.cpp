@@ -4,11 +4,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 
-#include "platform/terminal/control_signals.h"
 #include "platform/terminal/descriptor_io.h"
-#include "platform/terminal/terminal_render.h"
 
 namespace quorvane::platform {
 
@@ -22,7 +19,6 @@ constexpr char undoOutput[] = "\x1b[0m\x1b[?25h";
 termios originalModes{};
 std::atomic<int> rawDescriptor{-1};
 std::atomic<int> screenDescriptor{-1};
-bool undoRegistered = false;
 
 static_assert(std::atomic<int>::is_always_lock_free);
 
@@ -45,18 +41,6 @@ bool ownedByOthers(int descriptor) noexcept {
   return group != -1 && group != ::getpgrp();
 }
 
-void restoreAtExit() { restoreTerminal(); }
-
-// Arms the undo, at the first change: at exit and on the signals.
-void registerUndo() {
-  if (undoRegistered) return;
-  undoRegistered = true;
-  // Should the list of exit routines be full, the signal handlers below
-  // still restore the terminal, and the shell does at a normal exit.
-  static_cast<void>(std::atexit(restoreAtExit));
-  catchControlSignals();
-}
-
 }  // namespace
 
 bool enterRawInput(int descriptor) {
@@ -65,7 +49,6 @@ bool enterRawInput(int descriptor) {
   termios modes{};
   if (::tcgetattr(descriptor, &modes) != 0) return false;
   originalModes = modes;
-  registerUndo();
   rawDescriptor.store(descriptor);
   modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL | IEXTEN);
   modes.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
@@ -77,14 +60,8 @@ bool enterRawInput(int descriptor) {
 }
 
 void noteScreenOutput(int descriptor) {
-  if (screenDescriptor.load() >= 0) return;
-  registerUndo();
-  screenDescriptor.store(descriptor);
-}
-
-void changeCursorVisibility(int descriptor, bool visible, std::string& out) {
-  noteScreenOutput(descriptor);
-  appendCursorVisibility(visible, out);
+  int none = -1;
+  screenDescriptor.compare_exchange_strong(none, descriptor);
 }
 
 void restoreTerminal() noexcept {

@@ -1,13 +1,10 @@
 #pragma once
-// Every change this backend makes to the terminal is made through here,
-// and undone here: raw input (termios), the cursor's visibility, and the
-// attributes, reset once escape sequences have been written. The undo is
-// registered with atexit at the first change and also runs when SIGINT,
-// SIGQUIT, SIGHUP or SIGTERM end the process (control_signals.h). It is
-// async-signal-safe: fixed bytes, write(2) and tcsetattr(3) only, and may
-// run more than once.
-
-#include <string>
+// The terminal's modes as this backend changes them, and their undo: raw
+// input (termios), and the attributes and the cursor's visibility, reset
+// once escape sequences have been written. The session arms the undo at
+// its start: at exit, and through control_signals.h when SIGINT, SIGQUIT,
+// SIGHUP or SIGTERM end the process. It is async-signal-safe: fixed bytes,
+// write(2) and tcsetattr(3) only, and may run more than once.
 
 namespace quorvane::platform {
 
@@ -19,11 +16,9 @@ namespace quorvane::platform {
 bool enterRawInput(int descriptor);
 
 // Notes that escape sequences go to descriptor (a terminal) from now on,
-// so that the undo resets its attributes and shows its cursor.
+// so that the undo resets its attributes and shows its cursor. The first
+// descriptor noted is the one kept.
 void noteScreenOutput(int descriptor);
-
-// Appends to out the bytes that show or hide the cursor of descriptor.
-void changeCursorVisibility(int descriptor, bool visible, std::string& out);
 
 // Puts the terminal back as it was found: original termios, cursor shown,
 // attributes reset. Async-signal-safe.

@@ -111,12 +111,21 @@ Coord startingCursor() {
   return bottomLeft;
 }
 
+// The terminal's undo runs at exit, and when a control signal ends the
+// process. Should the list of exit routines be full, the signal handlers
+// still restore the terminal, and the shell does at a normal exit.
+void armUndo() {
+  static_cast<void>(std::atexit(restoreTerminal));
+  catchControlSignals();
+}
+
 void start() {
   started = true;
   // Output never ends the process: a reader that went away fails a write.
   ignoreBrokenPipe();
   session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
   session.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+  if (session.inputIsTerminal || session.outputIsTerminal) armUndo();
   if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);
   if (!session.outputIsTerminal) return;
   const Coord size = terminalSize(STDOUT_FILENO);
