@@ -3,7 +3,8 @@
 //
 // Standard output is a console screen buffer only when it is a terminal:
 // the screen model of terminal_session.h, mirrored onto the terminal as
-// terminal_render.h describes, one write(2) per call. Standard input is a
+// terminal_render.h describes, through the queue of terminal_output.h.
+// Standard input is a
 // console input only when it is a terminal: its bytes are decoded into key
 // records (key_decoder.h). Anything else is no console: the console calls
 // on it fail, writeFile passes bytes through unchanged and the standard
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 
 #include "platform/console.h"
 #include "platform/terminal/control_signals.h"
@@ -49,14 +49,14 @@ ScreenModel* screenOf(ConsoleHandle handle) {
   return isOutputHandle(handle) && session.outputIsTerminal ? &session.screen : nullptr;
 }
 
-// Runs a render step on the model of handle and writes what it yields.
+// Runs a render step on the model of handle, queueing what it yields.
 template <typename Step>
 bool renderOnto(ConsoleHandle handle, Step step) {
   ScreenModel* screen = screenOf(handle);
   if (screen == nullptr) return false;
-  std::string bytes;
-  if (!step(*screen, bytes)) return false;
-  writeScreen(bytes);
+  TerminalOutput& output = terminalSession().output;
+  if (!step(*screen, output)) return false;
+  if (output.bytes.size() >= outputQueueLimit) flushScreen();
   return true;
 }
 
@@ -101,37 +101,37 @@ bool getConsoleScreenBufferInfo(ConsoleHandle output, ScreenBufferInfo& info) {
 
 bool writeConsoleOutput(ConsoleHandle output, const CharCell* cells, Coord size, Coord origin,
                         SmallRect& target) {
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    return renderWriteOutput(screen, cells, size, origin, target, bytes);
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderWriteOutput(screen, cells, size, origin, target, out);
   });
 }
 
 bool scrollConsoleScreenBuffer(ConsoleHandle output, const SmallRect& source, Coord destination,
                                CharCell fill) {
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    return renderScroll(screen, source, destination, fill, bytes);
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderScroll(screen, source, destination, fill, out);
   });
 }
 
 bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    return renderFillAttributes(screen, attributes, count, from, filled, bytes);
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderFillAttributes(screen, attributes, count, from, filled, out);
   });
 }
 
 bool fillConsoleOutputCharacter(ConsoleHandle output, std::uint8_t byte, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    return renderFillCharacters(screen, byte, count, from, filled, bytes);
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderFillCharacters(screen, byte, count, from, filled, out);
   });
 }
 
 bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    return renderCursorPosition(screen, position, bytes);
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderCursorPosition(screen, position, out);
   });
 }
 
@@ -155,11 +155,8 @@ bool getConsoleCursorInfo(ConsoleHandle output, CursorInfo& info) {
 }
 
 bool setConsoleCursorInfo(ConsoleHandle output, const CursorInfo& info) {
-  return renderOnto(output, [&](ScreenModel& screen, std::string& bytes) {
-    const bool wasVisible = screen.cursorInfo.visible;
-    if (!setCursorShape(screen, info)) return false;
-    if (info.visible != wasVisible) appendCursorVisibility(info.visible, bytes);
-    return true;
+  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+    return renderCursorInfo(screen, info, out);
   });
 }
 
@@ -246,8 +243,9 @@ void sleepMilliseconds(std::uint32_t milliseconds) {
 // BEL on the terminal, which sounds (or flashes) as it is set to; the
 // frequency and length are the terminal's. Returns at once.
 void beep(std::uint32_t, std::uint32_t) {
-  if (terminalSession().outputIsTerminal) {
-    writeScreen("\a");
+  TerminalSession& session = terminalSession();
+  if (session.outputIsTerminal) {
+    queueAtCursor(session.output, "\a");
     flushScreen();
   }
 }

@@ -32,31 +32,9 @@ Span clippedSpan(const ScreenModel& screen, int left, int top, int right, int bo
           std::min(bottom, screen.size.y - 1)};
 }
 
-void appendSpan(const ScreenModel& screen, const Span& span, std::string& out) {
-  if (span.left > span.right) return;
-  for (int y = span.top; y <= span.bottom; ++y) appendRow(screen, y, span.left, span.right, out);
-}
-
-void appendModelCursor(const ScreenModel& screen, std::string& out) {
-  appendCursorPosition(screen.cursor, out);
-}
-
-}  // namespace
-
-void appendCursorPosition(Coord position, std::string& out) {
-  out += csi;
-  out += std::to_string(position.y + 1);
-  out += ';';
-  out += std::to_string(position.x + 1);
-  out += 'H';
-}
-
-void appendCursorVisibility(bool visible, std::string& out) {
-  out += csi;
-  out += visible ? "?25h" : "?25l";
-}
-
-void appendRow(const ScreenModel& screen, int row, int left, int right, std::string& out) {
+// Draws the cells left to right of one row as the model holds them; a
+// blank tail is erased rather than written.
+void drawRow(const ScreenModel& screen, int row, int left, int right, TerminalOutput& out) {
   int lastInk = left - 1;
   for (int x = right; x >= left; --x) {
     if (!isBlank(cellAt(screen, cell(x, row)))) {
@@ -64,28 +42,35 @@ void appendRow(const ScreenModel& screen, int row, int left, int right, std::str
       break;
     }
   }
-  appendCursorPosition(cell(left, row), out);
-  for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out);
+  moveCursor(out, cell(left, row));
+  for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out.bytes);
   const int blanks = right - lastInk;
   if (blanks == 1) {
-    out += ' ';
+    out.bytes += ' ';
   } else if (blanks > 1) {
-    out += csi;
-    out += std::to_string(blanks);
-    out += 'X';
+    out.bytes += csi;
+    out.bytes += std::to_string(blanks);
+    out.bytes += 'X';
   }
 }
 
+void drawSpan(const ScreenModel& screen, const Span& span, TerminalOutput& out) {
+  if (span.left > span.right) return;
+  for (int y = span.top; y <= span.bottom; ++y) drawRow(screen, y, span.left, span.right, out);
+}
+
+}  // namespace
+
 bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
-                       SmallRect& target, std::string& out) {
+                       SmallRect& target, TerminalOutput& out) {
   if (!writeCells(screen, cells, size, origin, target)) return false;
-  appendSpan(screen, {target.left, target.top, target.right, target.bottom}, out);
-  appendModelCursor(screen, out);
+  drawSpan(screen, {target.left, target.top, target.right, target.bottom}, out);
+  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
 bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
-                  std::string& out) {
+                  TerminalOutput& out) {
   const int width = screen.size.x;
   const int height = screen.size.y;
   if (!scrollCells(screen, source, destination, fill)) return false;
@@ -94,33 +79,33 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
                              rows < height && source.bottom == height - 1 && destination.x == 0 &&
                              destination.y == 0;
   if (wholeBufferUp) {
-    appendCursorPosition(cell(0, height - 1), out);
-    out.append(static_cast<std::size_t>(rows), '\n');
+    moveCursor(out, cell(0, height - 1));
+    out.bytes.append(static_cast<std::size_t>(rows), '\n');
     // The terminal brings in blank rows; a fill that is not blank is drawn.
     for (int y = height - rows; y < height; ++y) {
-      if (!rowIsBlank(screen, y)) appendRow(screen, y, 0, width - 1, out);
+      if (!rowIsBlank(screen, y)) drawRow(screen, y, 0, width - 1, out);
     }
   } else {
     const Span from = clippedSpan(screen, source.left, source.top, source.right, source.bottom);
     const int shiftX = destination.x - source.left;
     const int shiftY = destination.y - source.top;
-    appendSpan(screen, from, out);
-    appendSpan(screen,
-               clippedSpan(screen, from.left + shiftX, from.top + shiftY, from.right + shiftX,
-                           from.bottom + shiftY),
-               out);
+    drawSpan(screen, from, out);
+    drawSpan(screen,
+             clippedSpan(screen, from.left + shiftX, from.top + shiftY, from.right + shiftX,
+                         from.bottom + shiftY),
+             out);
   }
-  appendModelCursor(screen, out);
+  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
 bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, std::string&) {
+                          Coord from, std::uint32_t& filled, TerminalOutput&) {
   return fillAttributes(screen, attributes, count, from, filled);
 }
 
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
-                          std::uint32_t& filled, std::string& out) {
+                          std::uint32_t& filled, TerminalOutput& out) {
   if (!fillCharacters(screen, byte, count, from, filled)) return false;
   const long width = screen.size.x;
   const long first = from.y * width + from.x;
@@ -128,16 +113,23 @@ bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t 
   for (long rowStart = from.y * width; rowStart < end; rowStart += width) {
     const long left = std::max(first, rowStart) - rowStart;
     const long right = std::min(end, rowStart + width) - 1 - rowStart;
-    appendRow(screen, static_cast<int>(rowStart / width), static_cast<int>(left),
-              static_cast<int>(right), out);
+    drawRow(screen, static_cast<int>(rowStart / width), static_cast<int>(left),
+            static_cast<int>(right), out);
   }
-  appendModelCursor(screen, out);
+  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
-bool renderCursorPosition(ScreenModel& screen, Coord position, std::string& out) {
+bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out) {
   if (!placeCursor(screen, position)) return false;
-  appendModelCursor(screen, out);
+  leaveCursorAt(out, screen.cursor);
+  return true;
+}
+
+bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out) {
+  const bool wasVisible = screen.cursorInfo.visible;
+  if (!setCursorShape(screen, info)) return false;
+  if (info.visible != wasVisible) queueAtCursor(out, info.visible ? "\x1b[?25h" : "\x1b[?25l");
   return true;
 }
 

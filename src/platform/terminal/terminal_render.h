@@ -1,8 +1,8 @@
 #pragma once
 // How the screen model reaches the terminal. Each console call that
-// changes the screen is applied to the model here and yields the bytes that
-// bring the terminal in line with it; the caller writes them in one go.
-// Pure: no terminal is touched.
+// changes the screen is applied to the model here and queues the bytes
+// that bring the terminal in line with it (terminal_output.h). Pure: no
+// terminal is touched.
 //
 // The bytes use these escape sequences and nothing else:
 //   CSI row ; column H   put the cursor on a cell (1-based)
@@ -22,36 +22,31 @@
 // there and scrolls nothing.
 
 #include <cstdint>
-#include <string>
 
 #include "platform/console.h"
 #include "platform/screen_model.h"
+#include "platform/terminal/terminal_output.h"
 
 namespace quorvane::platform {
 
-void appendCursorPosition(Coord position, std::string& out);
-void appendCursorVisibility(bool visible, std::string& out);
-
-// Draws the cells left to right of one row as the model holds them; a
-// blank tail is erased rather than written.
-void appendRow(const ScreenModel& screen, int row, int left, int right, std::string& out);
-
 // The console calls of the same names: each changes the model as the
-// console would, and on success appends the bytes that show the change and
-// put the terminal's cursor back on the model's cursor. A failing call
-// appends nothing.
+// console would, and on success queues the bytes that show the change,
+// with the model's cursor as the pending cursor position. A failing call
+// queues nothing.
 bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
-                       SmallRect& target, std::string& out);
+                       SmallRect& target, TerminalOutput& out);
 // Moving the whole buffer up by n rows (source (0, n, width - 1, height - 1)
 // to (0, 0)) is done by the terminal itself with line feeds on the bottom
 // row; any other move redraws the source and destination cells.
 bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
-                  std::string& out);
+                  TerminalOutput& out);
 // Attributes are not drawn: the model changes, the terminal does not.
 bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, std::string& out);
+                          Coord from, std::uint32_t& filled, TerminalOutput& out);
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
-                          std::uint32_t& filled, std::string& out);
-bool renderCursorPosition(ScreenModel& screen, Coord position, std::string& out);
+                          std::uint32_t& filled, TerminalOutput& out);
+bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out);
+// Only the cursor's visibility is shown; its size is the terminal's.
+bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out);
 
 }  // namespace quorvane::platform

@@ -12,7 +12,6 @@
 #include "platform/terminal/cursor_report.h"
 #include "platform/terminal/descriptor_io.h"
 #include "platform/terminal/terminal_modes.h"
-#include "platform/terminal/terminal_render.h"
 
 namespace quorvane::platform {
 
@@ -20,26 +19,10 @@ namespace {
 
 // Larger sides than this are cut: a screen model of that size is plenty.
 constexpr int largestSide = 1000;
-// Bytes read from the terminal in one pump at most.
-constexpr std::size_t pumpLimit = 4096;
+// Bytes read from the terminal at one time at most.
+constexpr std::size_t readLimit = 4096;
 
 TerminalSession session;
-bool started = false;
-
-// Screen bytes not yet written: they go out in one write when the process
-// is about to wait, or at its end.
-std::string pending;
-std::size_t pendingMoveStart = std::string::npos;  // where a final cursor move begins
-bool flushAtExitRegistered = false;
-constexpr std::size_t flushThreshold = 16384;
-
-// The length of the cursor move (CSI row ; column H) that starts at, or 0.
-std::size_t cursorMoveLength(const std::string& bytes, std::size_t at) {
-  if (bytes.compare(at, 2, "\x1b[") != 0) return 0;
-  std::size_t i = at + 2;
-  while (i < bytes.size() && ((bytes[i] >= '0' && bytes[i] <= '9') || bytes[i] == ';')) ++i;
-  return i < bytes.size() && bytes[i] == 'H' ? i + 1 - at : 0;
-}
 
 // Whether the process may set the terminal's modes: it is in the
 // terminal's foreground, or the terminal is not its controlling terminal
@@ -55,8 +38,7 @@ Coord terminalSize(int descriptor) {
   if (::ioctl(descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
     return {80, 25};
   }
-  return {static_cast<std::int16_t>(std::min<int>(size.ws_col, largestSide)),
-          static_cast<std::int16_t>(std::min<int>(size.ws_row, largestSide))};
+  return cell(std::min<int>(size.ws_col, largestSide), std::min<int>(size.ws_row, largestSide));
 }
 
 // The descriptor the terminal answers on, switched to raw input; -1 when
@@ -75,7 +57,7 @@ int answerDescriptor() {
 // Asks the terminal where its cursor is. Keys that come with the answer
 // on standard input are kept for the key intake.
 std::optional<Coord> askCursor(int descriptor) {
-  writeScreen(cursorPositionRequest);
+  queueAtCursor(session.output, cursorPositionRequest);
   flushScreen();
   std::string bytes;
   std::optional<Coord> answer;
@@ -83,7 +65,7 @@ std::optional<Coord> askCursor(int descriptor) {
   for (std::int64_t now = monotonicMilliseconds(); now < deadline && !answer;
        now = monotonicMilliseconds()) {
     if (waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
-        readAvailable(descriptor, bytes, pumpLimit) == ReadOutcome::ended) {
+        readAvailable(descriptor, bytes, readLimit) == ReadOutcome::ended) {
       break;
     }
     answer = takeCursorReport(bytes);
@@ -100,27 +82,28 @@ Coord startingCursor() {
   const int descriptor = answerDescriptor();
   if (descriptor >= 0) {
     if (const std::optional<Coord> answer = askCursor(descriptor)) {
-      return {std::min<std::int16_t>(answer->x, static_cast<std::int16_t>(size.x - 1)),
-              std::min<std::int16_t>(answer->y, static_cast<std::int16_t>(size.y - 1))};
+      return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
     }
   }
-  const Coord bottomLeft{0, static_cast<std::int16_t>(size.y - 1)};
-  std::string bytes = "\r\n";
-  appendCursorPosition(bottomLeft, bytes);
-  writeScreen(bytes);
+  const Coord bottomLeft = cell(0, size.y - 1);
+  queueAtCursor(session.output, "\r\n");
+  leaveCursorAt(session.output, bottomLeft);
   return bottomLeft;
 }
 
 // The terminal's undo runs at exit, and when a control signal ends the
 // process. Should the list of exit routines be full, the signal handlers
-// still restore the terminal, and the shell does at a normal exit.
+// still restore the terminal, and the shell does at a normal exit. The
+// queued output is written before the undo: the exit routines run in
+// reverse order.
 void armUndo() {
   static_cast<void>(std::atexit(restoreTerminal));
+  static_cast<void>(std::atexit(flushScreen));
   catchControlSignals();
 }
 
 void start() {
-  started = true;
+  session.started = true;
   // Output never ends the process: a reader that went away fails a write.
   ignoreBrokenPipe();
   session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
@@ -128,6 +111,7 @@ void start() {
   if (session.inputIsTerminal || session.outputIsTerminal) armUndo();
   if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);
   if (!session.outputIsTerminal) return;
+  noteScreenOutput(STDOUT_FILENO);
   const Coord size = terminalSize(STDOUT_FILENO);
   session.screen = makeScreen(size, size.y);
   session.screen.cursor = startingCursor();
@@ -136,13 +120,13 @@ void start() {
 }  // namespace
 
 TerminalSession& terminalSession() {
-  if (!started) start();
+  if (!session.started) start();
   return session;
 }
 
 void readTerminalKeys(TerminalSession& current) {
   std::string bytes;
-  if (!current.inputEnded && readAvailable(STDIN_FILENO, bytes, pumpLimit) == ReadOutcome::ended) {
+  if (!current.inputEnded && readAvailable(STDIN_FILENO, bytes, readLimit) == ReadOutcome::ended) {
     current.inputEnded = true;
   }
   const std::int64_t now = monotonicMilliseconds();
@@ -150,34 +134,6 @@ void readTerminalKeys(TerminalSession& current) {
   settle(current.intake, now, !current.inputEnded);
 }
 
-void writeScreen(const std::string& bytes) {
-  if (bytes.empty()) return;
-  noteScreenOutput(STDOUT_FILENO);
-  if (!flushAtExitRegistered) {
-    // Registered after the terminal's undo, so that it runs before it.
-    flushAtExitRegistered = true;
-    static_cast<void>(std::atexit(flushScreen));
-  }
-  // A cursor move that another one follows at once is dropped.
-  const std::size_t leading = cursorMoveLength(bytes, 0);
-  if (leading > 0 && pendingMoveStart != std::string::npos) pending.resize(pendingMoveStart);
-  const std::size_t start = pending.size();
-  pending += bytes;
-  pendingMoveStart = std::string::npos;
-  const std::size_t last = pending.rfind('\x1b');
-  if (last != std::string::npos && last >= start &&
-      cursorMoveLength(pending, last) == pending.size() - last) {
-    pendingMoveStart = last;
-  }
-  if (pending.size() >= flushThreshold) flushScreen();
-}
-
-void flushScreen() {
-  if (pending.empty()) return;
-  // A terminal that is gone takes nothing; the model stays as it is.
-  static_cast<void>(writeAll(STDOUT_FILENO, pending.data(), pending.size()));
-  pending.clear();
-  pendingMoveStart = std::string::npos;
-}
+void flushScreen() { writeOutput(session.output, STDOUT_FILENO); }
 
 }  // namespace quorvane::platform

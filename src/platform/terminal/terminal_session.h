@@ -1,10 +1,13 @@
 #pragma once
 // The terminal as this process found it, set up at the backend's first use:
 // which standard handles are terminals, the screen model that stands for
-// standard output, and the keys read from standard input.
+// standard output, the output queued for it, and the keys read from
+// standard input. The one record of the backend's state; only what the
+// signal handlers reach lives apart (terminal_modes.h, control_signals.h).
 //
 // Set-up, in this order: SIGPIPE is ignored, so that output to a reader
-// that went away fails instead of ending the process; standard input, when
+// that went away fails instead of ending the process; with a terminal on
+// either side, the undo of terminal_modes.h is armed; standard input, when
 // it is a terminal of the foreground, is switched to raw input, so that
 // keys typed while output is printed are not echoed; the screen model gets
 // the size of standard output's terminal (TIOCGWINSZ; 80 x 25 when it tells
@@ -23,6 +26,7 @@
 
 #include "platform/screen_model.h"
 #include "platform/terminal/key_intake.h"
+#include "platform/terminal/terminal_output.h"
 
 namespace quorvane::platform {
 
@@ -34,12 +38,14 @@ inline constexpr std::uint32_t startInputMode = 0x0007;
 inline constexpr std::uint32_t startOutputMode = 0x0003;
 
 struct TerminalSession {
+  bool started = false;           // set-up has run
   bool inputIsTerminal = false;   // standard input is a console input
   bool outputIsTerminal = false;  // standard output is a console screen buffer
   bool inputEnded = false;        // the terminal hung up or its input ended
   std::uint32_t inputMode = startInputMode;
   std::uint32_t outputMode = startOutputMode;
   ScreenModel screen;
+  TerminalOutput output;
   KeyIntake intake;
 };
 
@@ -49,10 +55,8 @@ TerminalSession& terminalSession();
 // Reads what standard input's terminal has sent and decodes it into keys.
 void readTerminalKeys(TerminalSession& current);
 
-// Queues bytes for the screen of standard output's terminal. They reach it
-// in one write when flushScreen is called (before every wait for input or
-// time, at a beep and at the process end), or once many have gathered.
-void writeScreen(const std::string& bytes);
+// Writes the session's queued output to standard output's terminal; sets
+// up nothing when the session has not started.
 void flushScreen();
 
 }  // namespace quorvane::platform
