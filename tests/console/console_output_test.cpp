@@ -41,14 +41,15 @@ TEST_F(ConsoleOutputTest, WithoutAScreenEveryByteGoesThroughUnchanged) {
   EXPECT_EQ(lastError(), ErrNone);
 }
 
-// Writes on an 80 x 25 screen: the rows then shown, the cursor, the scroll calls.
+// Writes in a 25-row window over a buffer of 25 rows or more: the rows then
+// shown, in the console's colours, the cursor, the scroll calls, the window.
 struct WriteCase {
   const char* name;
   platform::Coord start;
   std::vector<std::string> writes;
   std::vector<std::pair<int, std::string>> rows;
   platform::Coord end;
-  int scrolls;
+  int scrolls, bufferRows = 25, windowTop = 0;
 };
 
 TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
@@ -69,17 +70,31 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
       {"a tab between text", {0, 3}, {"ab\tc"}, {{3, "ab      c"}}, {9, 3}, 0},
       {"backspaces", {0, 2}, {"\b", "ab\bc", "\r\nxyz\b\bQ"}, {{2, "ac"}, {3, "xQz"}}, {2, 3}, 0},
       {"a carriage return", {0, 4}, {"abc\rX"}, {{4, "Xbc"}}, {1, 4}, 0},
+      // a taller buffer: the region and the window slide down it, no cell moving, to its end;
+      // only then does its content move up
+      {"down a tall buffer", {0, 24}, {"a\r\n", "b\r\n"}, {{24, "a"}, {25, "b"}}, {0, 26}, 0, 300, 2},
+      {"past its end", {0, 24}, {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n"},
+       {{22, "1"}, {26, "5"}, {28, "7"}, {29, ""}}, {0, 29}, 2, 30, 5},
+      {"many rows at once past it", {0, 24}, {manyLines}, {{5, ""}, {9, "x"}, {29, ""}}, {0, 29}, 2, 30, 5},
   };
   // clang-format on
   for (const WriteCase& test : cases) {
     SCOPED_TRACE(test.name);
     SetUp();
-    useScreen(80, 25, 25);
+    useScreen(80, test.bufferRows, 25);
+    screen().attributes = 0x1E;
     cursorTo(test.start.x, test.start.y);
     for (const std::string& bytes : test.writes) write(bytes);
-    for (const auto& [row, text] : test.rows) EXPECT_EQ(screenRow(row), padded(text));
+    for (const auto& [row, text] : test.rows) {
+      EXPECT_EQ(screenRow(row), padded(text));
+      for (std::int16_t x = 0; x < std::int16_t(text.size()); ++x) {
+        const platform::CharCell& cell = platform::cellAt(screen(), {x, std::int16_t(row)});
+        EXPECT_EQ(cell.byte == ' ' ? 0x1E : cell.attributes, 0x1E) << row;
+      }
+    }
     expectCursor(test.end.x, test.end.y);
     EXPECT_EQ(simulatedConsole.scrollCalls, test.scrolls);
+    EXPECT_EQ(screen().window.top, test.windowTop);
     EXPECT_EQ(simulatedConsole.standardOutput, "") << "screen mode writes no bytes through";
   }
 }
