@@ -99,14 +99,6 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
   }
 }
 
-TEST_F(ConsoleOutputTest, TheBellSoundsBeforeTextHeldInTheSameCall) {
-  useScreen(80, 25, 25);
-  write("x\ay");
-  EXPECT_EQ(simulatedConsole.events, "\axy");
-  EXPECT_EQ(simulatedConsole.beeps.at(0), std::pair(1000u, 250u));
-  EXPECT_EQ(screenRow(0), padded("xy"));
-}
-
 // The region keeps its first height: in a window made shorter it scrolls
 // its own rows in place, one or many (those the moved rows leave are cleared).
 TEST_F(ConsoleOutputTest, AWindowResizedAfterTheFirstWriteScrollsOnlyTheRegion) {

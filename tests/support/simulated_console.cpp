@@ -84,7 +84,6 @@ bool getConsoleScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
 bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size, Coord origin,
                         SmallRect& target) {
   if (!isScreen(handle) || console.failWriteConsoleOutput) return false;
-  for (int i = 0; i < size.x * size.y; ++i) console.events += char(cells[i].byte);
   return countedIfOutside({target.left, target.top}) &&
          countedIfOutside({target.right, target.bottom}) &&
          writeCells(console.screen, cells, size, origin, target);
@@ -177,7 +176,6 @@ void sleepMilliseconds(std::uint32_t) {}
 
 void beep(std::uint32_t frequency, std::uint32_t milliseconds) {
   console.beeps.emplace_back(frequency, milliseconds);
-  console.events += '\a';
 }
 
 }  // namespace quorvane::platform

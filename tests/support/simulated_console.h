@@ -26,7 +26,6 @@ struct SimulatedConsole {
   platform::ConsoleControlRoutine controlRoutine = nullptr;
   std::function<void(int wait)> onWait;  // at each wait for input, counted from 1
   std::vector<std::uint32_t> waits;      // the length of each wait, in ms
-  std::string events;                    // each beep as BEL and each written cell's byte, in order
   std::vector<std::pair<std::uint32_t, std::uint32_t>> beeps;  // frequency, ms
   int scrollCalls = 0, outsideBuffer = 0;  // the calls that scrolled, or named a cell outside
 };
