@@ -63,13 +63,18 @@ class RedirectedTest(e2e.Case):
         self.assertEqual((os.path.getsize(beyond), places), (2**32 + EDITIONS[0][0], [b"\0"] * 12))
 
     def test_the_arguments_make_one_path(self):
-        # Split at its blanks, it is joined with single ones; under Windows its
-        # wildcards are expanded.
-        samples = [self.sample(1, names=(folder, "RPG_RT.exe"))
-                   for folder in (FOLDERS[2], FOLDERS[2].replace(" ", "  "))]
+        # Split at its blanks, it is joined with single ones; one argument keeps its
+        # own (leading, doubled, and where the system allows, trailing); under Windows
+        # its wildcards are expanded.
+        samples = [self.sample(1, names=names) for names in
+                   ((FOLDERS[2], "RPG_RT.exe"), (FOLDERS[2].replace(" ", "  "), "RPG_RT.exe"),
+                    (" a  b", "RPG_RT.exe" + " " * (not e2e.WINE)))]
         self.run_tool(stdin=b"42\n", command=e2e.argv() + e2e.tool_path(samples[1][0]).split("  "))
         self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 42))
         self.assertBytes(samples[1][0], samples[1][1])
+        relative = os.path.relpath(samples[2][0], self.folder).replace("/", "\\" if e2e.WINE else "/")
+        self.run_tool(stdin=b"43\n", command=e2e.argv() + [relative])
+        self.assertBytes(samples[2][0], e2e.patched(samples[2][1], 1, 43))
         if e2e.WINE:
             self.run_tool([self.path(FOLDERS[2], "RPG_*.exe")], b"7\n")
             self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 7))
