@@ -1,7 +1,7 @@
 // Key translation, the key queue, the key wait and the control routine.
 
 #include <array>
-#include <cstdlib>
+
 #include "console/key_translation.h"
 #include "console_fixture.h"
 
@@ -149,17 +149,6 @@ TEST_F(KeyboardTest, TheKeyWaitEndsAtTheNextKey) {
   EXPECT_TRUE(answerControlEvent(platform::ctrlLogoffEvent) &&
               answerControlEvent(platform::ctrlShutdownEvent));
   EXPECT_EQ(takeAll(), "b|c|\xFF\x6B|\xFF\x6B|\xFF\x6B|");
-}
-
-// The control routine is gone before exit routines registered earlier run.
-TEST_F(KeyboardTest, TheControlRoutineIsRemovedAtTheProcessEnd) {
-  EXPECT_EXIT(
-      {
-        std::atexit([] { std::_Exit(simulatedConsole.controlRoutine == nullptr ? 0 : 1); });
-        keyWaiting();
-        std::exit(simulatedConsole.controlRoutine == nullptr ? 2 : 3);
-      },
-      ::testing::ExitedWithCode(0), "");
 }
 
 // Close events answered on another thread (GoogleTest's: the Windows programs'

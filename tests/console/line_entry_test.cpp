@@ -41,7 +41,6 @@ TEST_F(LineEntryTest, EndsAtEnterOrCtrlEnterAndRestoresTheCursorsVisibility) {
     EXPECT_EQ(screenRow(5), padded("> 4"));
     EXPECT_EQ(screen().cursorInfo.visible, visible);
     EXPECT_EQ(simulatedConsole.beeps, (std::vector{std::pair(1000u, 250u)}));
-    EXPECT_EQ(simulatedConsole.waits.at(0), 25u);
   }
 }
 

@@ -1,8 +1,6 @@
-// The terminal backend: the control signals (in child processes) and a write
-// that cannot go on. What it shows, its modes and their undo are tested end
-// to end, on a real terminal's screen.
+// The terminal backend's control signals, in child processes. What it shows,
+// its modes and their undo are tested end to end, on a real terminal's screen.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,7 +9,6 @@
 #include <atomic>
 
 #include "platform/terminal/control_signals.h"
-#include "platform/terminal/descriptor_io.h"
 
 namespace quorvane::platform {
 namespace {
@@ -64,17 +61,6 @@ TEST(ControlSignalsDeathTest, EachSignalReachesTheRoutineOrEndsTheProcess) {
         "")
         << signal << " " << routine;
   }
-}
-
-// A write stuck for a second fails.
-TEST(DescriptorIo, AWriteThatCannotGoOnFails) {
-  int ends[2] = {};
-  ASSERT_EQ(::pipe(ends), 0);
-  ASSERT_EQ(::fcntl(ends[1], F_SETFL, O_NONBLOCK), 0);
-  const std::string block(1 << 20, 'x');
-  EXPECT_FALSE(writeAll(ends[1], block.data(), block.size()));
-  ::close(ends[0]);
-  ::close(ends[1]);
 }
 
 }  // namespace

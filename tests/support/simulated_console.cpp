@@ -78,7 +78,7 @@ bool setConsoleMode(ConsoleHandle handle, std::uint32_t mode) {
 
 bool getConsoleScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
   info = screenInfo(console.screen);
-  return isScreen(handle) && console.screenBufferInfoFailures-- <= 0;
+  return isScreen(handle);
 }
 
 bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size, Coord origin,

@@ -21,7 +21,6 @@ struct SimulatedConsole {
   std::string standardOutput;  // what reached redirected standard output
   std::uint32_t inputMode = 0;
   bool failWriteConsoleOutput = false;
-  int screenBufferInfoFailures = 0;  // how many of the next queries fail
   std::deque<platform::InputRecord> input;
   platform::ConsoleControlRoutine controlRoutine = nullptr;
   std::function<void(int wait)> onWait;  // at each wait for input, counted from 1
