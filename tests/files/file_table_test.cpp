@@ -31,7 +31,7 @@ TEST(FileTable, ReadsAndWritesBytesAtOneBasedPositions) {
   EXPECT_EQ(read(1, 0), '4') << "position 0 reads on where the last read ended";
   EXPECT_EQ(read(1, 11), 0) << "past the end reads as zero";
   EXPECT_EQ(read(1, -1), -ErrBadCall);
-  for (const std::int64_t position : {1, 5, 10, 12}) EXPECT_EQ(writeByteAt(1, position, 'x'), 0);
+  for (const int position : {1, 5, 10, 12}) EXPECT_EQ(writeByteAt(1, position, 'x'), ErrNone);
   EXPECT_EQ(fileLength(2), 0) << "a file not open";
   runtimeExit();
   EXPECT_EQ(fileAccess(1), FileAccess::any) << "the end closes every file";
