@@ -16,7 +16,6 @@ INVALID = "Invalid value! Please enter value between 1 and 99."
 DONE = "Successfully patched!"
 NO_VALUE = "Error! No value entered. Nothing was changed."
 READ_ONLY = "Error! RPG_RT.exe is read-only or in use! Nothing was changed."
-WRITE_FAILED = "Error! Could not write RPG_RT.exe! It may be damaged; restore it from a copy."
 PROMPT = "Enter new value: "
 TIMEOUT = 60  # seconds for a run, and for an awaited picture: a bound, never a wait
 TOOL, WINE, WRAP = "", "", []  # the binary, Wine if it runs there, a wrapper; set by main()

@@ -1,6 +1,6 @@
 """The dialogue redirected: the answers, the six bytes written, every kind of target, one
-marked read-only. The file is untouched but by an accepted answer, and then holds all six
-bytes; no other byte changes."""
+marked read-only. The file is untouched unless an answer is accepted; then it holds all six
+bytes, and no other byte changes."""
 
 import os, pwd, random, shutil, subprocess
 
