@@ -10,7 +10,7 @@ namespace quorvane {
 
 namespace {
 
-static_assert(std::atomic<int>::is_always_lock_free,
+static_assert(__atomic_always_lock_free(sizeof(int), nullptr),
               "the control routine may only touch lock-free atomics");
 
 KeyboardState keyboard;
@@ -82,7 +82,7 @@ void resetKeyboardState() {
   keyboard.keyHit = false;
   keyboard.altNumber = 0;
   keyboard.ctrlRoutineInstalled = false;
-  keyboard.controlCodesOwed.store(0);
+  __atomic_store_n(&keyboard.controlCodesOwed, 0, __ATOMIC_SEQ_CST);
 }
 
 void storeKey(std::int32_t code) {
@@ -98,7 +98,7 @@ bool answerControlEvent(std::uint32_t eventType) {
     case platform::ctrlCloseEvent:
     case platform::ctrlLogoffEvent:
     case platform::ctrlShutdownEvent:
-      keyboard.controlCodesOwed.fetch_add(1);
+      __atomic_fetch_add(&keyboard.controlCodesOwed, 1, __ATOMIC_SEQ_CST);
       return true;
     default:
       return false;
@@ -123,7 +123,10 @@ void pumpInputEvents() {
       handleKeyUp(record.keyEvent);
     }
   }
-  for (int owed = keyboard.controlCodesOwed.exchange(0); owed > 0; --owed) storeKey(keyClose);
+  for (int owed = __atomic_exchange_n(&keyboard.controlCodesOwed, 0, __ATOMIC_SEQ_CST); owed > 0;
+       --owed) {
+    storeKey(keyClose);
+  }
 }
 
 void waitForKey() {

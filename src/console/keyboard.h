@@ -2,7 +2,6 @@
 // Keyboard intake: console key events become key codes in a queue, taken
 // by the line editor and by the key wait that ends every run.
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -11,7 +10,10 @@ namespace quorvane {
 inline constexpr int keyQueueSize = 512;
 
 // Touched by the main thread only; the control routine hands its codes
-// over through controlCodesOwed, which the next pump stores.
+// over through controlCodesOwed, which the next pump stores. That counter
+// is reached only through the compiler's atomic built-ins: <atomic> drags
+// in the thread model's condition variable, which GCC's win32 thread model
+// has only for Windows Vista and later.
 struct KeyboardState {
   std::int32_t keyQueue[keyQueueSize] = {};
   int keyHead = 0;  // equal indices: empty; at most keyQueueSize - 1 codes
@@ -19,7 +21,7 @@ struct KeyboardState {
   bool keyHit = false;          // a code was stored since the last poll or removal
   std::uint32_t altNumber = 0;  // the number typed on the keypad with Alt held
   bool ctrlRoutineInstalled = false;
-  std::atomic<int> controlCodesOwed{0};
+  int controlCodesOwed = 0;
 };
 
 // Returns once a key has been stored since the last poll, or at once when
