@@ -16,8 +16,8 @@ release=${1:?usage: check-fresh-debian.sh bookworm|trixie}
 commit=$(git rev-parse HEAD)
 command -v debootstrap >/dev/null || { apt-get update -qq && apt-get install -y -qq debootstrap; }
 # The first Debian mirror this machine's own sources name.
-mirror=$(sed -n 's/^URIs: *\(\S*\/debian\)\/\?$/\1/p; s/^deb \(\S*\/debian\)\/\? .*/\1/p' \
-  /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | head -n 1)
+mirror=$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+  sed -n 's/^URIs: *\(\S*\/debian\)\/\?$/\1/p; s/^deb \(\S*\/debian\)\/\? .*/\1/p' | head -n 1 || true)
 mirror=${mirror:-http://deb.debian.org/debian}
 
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/fresh-$release-XXXXXX")
