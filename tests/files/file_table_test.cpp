@@ -31,11 +31,14 @@ TEST(FileTable, ReadsAndWritesBytesAtOneBasedPositions) {
   EXPECT_EQ(read(1, 0), '4') << "position 0 reads on where the last read ended";
   EXPECT_EQ(read(1, 11), 0) << "past the end reads as zero";
   EXPECT_EQ(read(1, -1), -ErrBadCall);
-  for (const int position : {1, 5, 10, 12}) EXPECT_EQ(writeByteAt(1, position, 'x'), ErrNone);
+  for (const int position : {1, 5, 10, 11}) EXPECT_EQ(writeByteAt(1, position, 'x'), ErrNone);
+  EXPECT_EQ(fileLength(1), 11) << "the byte still in the stream's buffer counts";
+  EXPECT_EQ(read(1, 11), 'x');
   EXPECT_EQ(fileLength(2), 0) << "a file not open";
+  EXPECT_EQ(writeByteAt(1, 2, 'y'), ErrNone);
   runtimeExit();
   EXPECT_EQ(fileAccess(1), FileAccess::any) << "the end closes every file";
-  EXPECT_EQ(platform::memoryFile.bytes, std::string("x123x5678x\0x", 12));
+  EXPECT_EQ(platform::memoryFile.bytes, "xy23x5678xx") << "the close writes out the last byte";
 }
 
 }  // namespace

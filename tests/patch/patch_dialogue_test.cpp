@@ -1,7 +1,8 @@
 // The dialogue over a file in memory whose stream calls of one kind fail from
 // some call on, as when a disk fills or a drive goes, or which another program
 // shortens: whatever happens, "Successfully patched!" shows only once the six
-// bytes are on the disk, and no other byte of the file changes.
+// bytes are on the disk, no other byte of the file changes, and each kind of
+// failure shows the user what became of the file.
 
 #include "patch/patch_dialogue.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 #include "files/target_path.h"
 #include "memory_streams.h"
@@ -29,21 +31,29 @@ std::string target(bool patched) {  // no byte 50 but at the six places once pat
   return bytes;
 }
 
-// At the child's end: whether what it showed is true, and whether it patched.
+bool shown(std::string_view line) {
+  return simulatedConsole.standardOutput.find(std::string(line) + "\r\n") != std::string::npos;
+}
+
+// At the child's end: whether what it showed is true, what it showed, and the
+// calls of each kind it made.
 void report() {
-  std::string restored = platform::memoryFile.bytes;  // the six places as they were
+  const platform::Stream& file = platform::memoryFile;
+  std::string restored = file.bytes;  // the six places as they were
   for (const std::int32_t offset : row.offsets) {
     if (std::size_t(offset) < restored.size()) restored[std::size_t(offset)] = 99;
   }
   const std::string before = target(false);
-  const bool patched = simulatedConsole.standardOutput.find(messages::done) != std::string::npos;
   const bool untrue = (restored != before && restored != before.substr(0, 1000)) ||
-                      (patched && platform::memoryFile.onDisk != target(true));
-  std::fprintf(stderr, "%s, %s", untrue ? "untrue" : "true", patched ? "patched" : "not patched");
+                      (shown(messages::done) && file.onDisk != target(true));
+  std::fprintf(
+      stderr, "%s%s%s%s;", untrue ? "untrue" : "true", shown(messages::done) ? " patched" : "",
+      shown(messages::writeFailed) ? " refused" : "", shown("Current value: 0") ? " read 0" : "");
+  for (const int made : file.made) std::fprintf(stderr, " %d", made);
 }
 
-void runDialogue(int failing, int failFrom) {
-  platform::memoryFile = {target(false), target(false), 0, failing, failFrom};
+void dialogue(int failing, int failFrom) {
+  platform::memoryFile = {target(false), target(false), "", 0, 0, failing, failFrom};
   simulatedConsole.standardInput = "50\n";
   static char name[] = "quorvane", path[] = "RPG_RT.exe";
   static char* arguments[] = {name, path};
@@ -53,14 +63,42 @@ void runDialogue(int failing, int failFrom) {
   runPatchDialogue();
 }
 
-TEST(PatchDialogueDeathTest, ClaimsSuccessOnlyWithTheSixBytesOnTheDisk) {
-  EXPECT_EXIT(runDialogue(platform::streamCalls, 0), ::testing::ExitedWithCode(0),
-              "^true, patched$");
+// The parent's copy of what the child wrote to its standard error.
+struct Keep : ::testing::MatcherInterface<const std::string&> {
+  explicit Keep(std::string& into) : said(into) {}
+  bool MatchAndExplain(const std::string& text, ::testing::MatchResultListener*) const override {
+    return said = text, true;
+  }
+  void DescribeTo(std::ostream*) const override {}
+  std::string& said;
+};
+
+std::string run(int failing, int failFrom) {
+  std::string said;
+  EXPECT_EXIT(dialogue(failing, failFrom), ::testing::ExitedWithCode(0),
+              ::testing::MakeMatcher(new Keep(said)));
+  return said;
+}
+
+TEST(PatchDialogueDeathTest, SaysTheTruthAboutTheFileWhicheverCallFails) {
+  const std::string clean = run(platform::streamCalls, 0);
+  EXPECT_EQ(clean.substr(0, clean.find(';')), "true patched");
+  std::istringstream calls(clean.substr(clean.find(';') + 1));
+  int made[platform::streamCalls] = {};
+  for (int& count : made) calls >> count;
+  // Each kind fails from each of its calls on in turn; the other program
+  // shortens the file once. A failed read shows as 0, any other failure in
+  // writing as the message that the file may be damaged.
   for (int failing = 0; failing < platform::streamCalls; ++failing) {
-    for (int failFrom = 1; failFrom <= 14; ++failFrom) {  // no kind is called 14 times
-      EXPECT_EXIT(runDialogue(failing, failFrom), ::testing::ExitedWithCode(0), "^true, ")
-          << "call " << failing << " failing from its " << failFrom << ". on";
+    const bool shortens = failing == platform::shorten;
+    const std::string bites = failing == platform::read ? " read 0;" : " refused";
+    bool bit = false;
+    for (int failFrom = 1; failFrom <= (shortens ? 1 : made[failing]); ++failFrom) {
+      const std::string said = run(failing, failFrom);
+      EXPECT_EQ(said.substr(0, 4), "true") << failing << " failing from its call " << failFrom;
+      bit = bit || said.find(bites) != std::string::npos;
     }
+    EXPECT_TRUE(bit) << "call " << failing << " never made the dialogue say so";
   }
 }
 

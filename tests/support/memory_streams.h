@@ -1,6 +1,8 @@
 #pragma once
 // One file in memory behind the stream calls, which every path but "" opens. Calls of
-// one kind fail from some call on, as when a disk fills or a drive goes.
+// one kind fail from some call on, as when a disk fills or a drive goes. Written bytes
+// wait in the stream's buffer until a repositioning, a flush or the close hands them to
+// the system; a refused hand-over loses them, as stdio's does.
 
 #include <cstdint>
 #include <string>
@@ -9,12 +11,14 @@
 
 namespace quorvane::platform {
 
-// shorten: after each read, another program cuts the file to 1000 bytes
+// flush: a hand-over of buffered bytes; shorten: after each read, another program cuts
+// the file to 1000 bytes
 enum StreamCall { tell, seek, flush, commit, length, read, write, shorten, streamCalls };
 
 struct Stream {
-  std::string bytes, onDisk;  // what the stream holds; what its last commit put on the disk
-  std::int64_t at = 0;
+  std::string bytes, onDisk;  // the file as the system has it; what the last commit put on the disk
+  std::string buffered;       // written at bufferedAt, not handed over yet
+  std::int64_t at = 0, bufferedAt = 0;
   int failing = streamCalls, failFrom = 0, made[streamCalls] = {};
   bool works(StreamCall call) { return ++made[call] < failFrom || call != failing; }
 };
