@@ -16,6 +16,7 @@ INVALID = "Invalid value! Please enter value between 1 and 99."
 DONE = "Successfully patched!"
 NO_VALUE = "Error! No value entered. Nothing was changed."
 READ_ONLY = "Error! RPG_RT.exe is read-only or in use! Nothing was changed."
+WRITE_FAILED = "Error! Could not write RPG_RT.exe! It may be damaged; restore it from a copy."
 PROMPT = "Enter new value: "
 TIMEOUT = 60  # seconds for a run, and for an awaited picture: a bound, never a wait
 TOOL, WINE, WRAP = "", "", []  # the binary, Wine if it runs there, a wrapper; set by main()
@@ -28,9 +29,9 @@ def current(data, edition):
     return f"Current value: {byte - 256 if byte > 127 else byte}"
 
 
-def patched(data, edition, value):
+def patched(data, edition, value, places=6):  # the first `places` of the six
     data = bytearray(data)
-    for offset in EDITIONS[edition][1]:
+    for offset in EDITIONS[edition][1][:places]:
         data[offset] = value
     return bytes(data)
 
@@ -49,6 +50,14 @@ def argv(*paths):  # the command that runs the tool on the paths
 
 def shell(*paths):
     return shlex.join(argv(*paths))
+
+
+def limited(size):
+    """What runs a command whose files may grow to `size` bytes: a write beyond fails."""
+    return [sys.executable, "-c", "import os, resource, signal, sys; "
+            "signal.signal(signal.SIGXFSZ, signal.SIG_IGN); "  # EFBIG, not death by signal
+            "resource.setrlimit(resource.RLIMIT_FSIZE, (int(sys.argv[1]),) * 2); "
+            "os.execvp(sys.argv[2], sys.argv[2:])", str(size)]
 
 
 class Case(unittest.TestCase):  # a test with a folder of its own

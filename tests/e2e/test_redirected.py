@@ -5,7 +5,8 @@ bytes, and no other byte changes."""
 import os, pwd, random, shutil, subprocess
 
 import e2e
-from e2e import ANY_KEY, DONE, EDITIONS, INVALID, NO_FILE, NO_VALUE, READ_ONLY, WRONG_BUILD
+from e2e import ANY_KEY, DONE, EDITIONS, INVALID, NO_FILE, NO_VALUE, READ_ONLY, WRITE_FAILED, \
+    WRONG_BUILD
 
 # (standard input, how many answers are refused, the value accepted or None
 #  when the input ends first, the byte stored at the first place or None)
@@ -102,6 +103,17 @@ class RedirectedTest(e2e.Case):
                                     timeout=e2e.TIMEOUT)
             self.assertDialogue(result.stdout, e2e.current(data, 1), *lines, ANY_KEY)
         self.assertBytes(path, e2e.patched(data, 1, 43))
+
+    def test_a_write_the_disk_refuses_is_reported(self):
+        # Files may grow only so far: not to any of the six places, or past the first
+        # four. A stream reports the refusal late, at the next repositioning or the
+        # commit; the bytes before it are on the disk.
+        for limit, reached in ((100 << 10, 0), (480 << 10, 4)):
+            with self.subTest(limit=limit):
+                path, data = self.sample(0, seed=limit)
+                output = self.run_tool(stdin=b"50\n", command=e2e.limited(limit) + e2e.argv(path))
+                self.assertDialogue(output, e2e.current(data, 0), WRITE_FAILED, ANY_KEY)
+                self.assertBytes(path, e2e.patched(data, 0, 50, reached))
 
     def test_output_to_a_reader_that_went_away_is_dropped(self):
         path, data = self.sample(1)
