@@ -2,8 +2,8 @@
 Valgrind) or under Wine, redirected or in a tmux pane. Run as python3 test_x.py --tool
 <binary> [--wine <wine> --wine-prefix <folder>] [--wrap <command>]."""
 
-import argparse, fcntl, itertools, os, pathlib, random, re, shlex, shutil, subprocess, tempfile
-import sys, termios, time, unittest
+import argparse, fcntl, itertools, os, pathlib, pwd, random, re, shlex, shutil, subprocess
+import sys, tempfile, termios, time, unittest
 
 EDITIONS = ((727552, (457985, 462711, 462738, 464015, 509085, 509229)),
             (955568, (598937, 603746, 603773, 605059, 677457, 677601)))
@@ -58,6 +58,40 @@ def limited(size):
             "signal.signal(signal.SIGXFSZ, signal.SIG_IGN); "  # EFBIG, not death by signal
             "resource.setrlimit(resource.RLIMIT_FSIZE, (int(sys.argv[1]),) * 2); "
             "os.execvp(sys.argv[2], sys.argv[2:])", str(size)]
+
+
+def start_wine(*become):
+    """Makes the prefix and starts its server and services detached, lest they hold pipes."""
+    for command in ([os.path.join(os.path.dirname(WINE), "wineserver"), "-p"],
+                    [WINE, "cmd", "/c", "exit"]):
+        subprocess.run([*become, *command], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=600)
+
+
+def read_only(test, path):
+    """Marks the file read-only as its user would (Windows' attribute, else its permissions);
+    the command that runs the tool on it. Root may write it all the same: the tool then runs
+    as nobody, from a home (and Wine prefix) of nobody's."""
+    command = argv(path)
+    if os.geteuid() == 0:
+        user, home = pwd.getpwnam("nobody"), test.path("home")
+        os.makedirs(home)
+        for owned in (home, path):
+            os.chown(owned, user.pw_uid, user.pw_gid)
+        os.chmod(test.folder, 0o755)
+        become = ["env", f"HOME={home}", f"WINEPREFIX={home}/prefix", "setpriv",
+                  f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--clear-groups"]
+        tool = shutil.copy(TOOL, home)
+        command = [*become, *[tool if part == TOOL else part for part in command]]
+        if WINE:
+            start_wine(*become)
+            test.addCleanup(subprocess.run, [*become, f"{os.path.dirname(WINE)}/wineserver", "-k"])
+    if WINE:
+        subprocess.run([*command[:-2], "cmd", "/c", "attrib", "+r", command[-1]],
+                       capture_output=True, timeout=TIMEOUT, check=True)
+    else:
+        os.chmod(path, 0o444)
+    return command
 
 
 class Case(unittest.TestCase):  # a test with a folder of its own
@@ -174,6 +208,19 @@ class Pane:
         matches = lambda picture: any(re.fullmatch(pattern, row) for row in picture[0])
         self.test.assertTrue(matches(self.until(matches)), f"no row {pattern}: {self.picture()}")
 
+    def idles(self, seconds=2):
+        """The tool stays, the picture as it is, and takes almost no processor time."""
+        picture = self.picture()
+        tool = set(self.processes("quorvane")) - {self.session}
+        self.test.assertTrue(tool, f"the tool has ended: {picture}")
+        ticks = lambda: sum(sum(map(int, pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(
+            ")", 1)[1].split()[11:13])) for pid in tool)  # user and system time
+        start = ticks()
+        time.sleep(seconds)
+        used = (ticks() - start) / os.sysconf("SC_CLK_TCK")
+        self.test.assertEqual(self.picture(), picture)
+        self.test.assertLess(used, seconds / 10, "the tool spins while it waits")
+
     def processes(self, command="."):
         """The processes of the pane whose command line matches `command`."""
         return subprocess.run(["pgrep", "-s", self.session, "-f", command], text=True,
@@ -200,10 +247,7 @@ def main():
         os.environ.setdefault("WINEDEBUG", "-all")
         with open(os.environ["WINEPREFIX"] + ".lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)  # test modules run at once share the prefix
-            for command in ([os.path.join(os.path.dirname(WINE), "wineserver"), "-p"],
-                            [WINE, "cmd", "/c", "exit"]):
-                subprocess.run(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, timeout=600)
+            start_wine()
     try:  # the first failure ends the run: a broken tool shows at once, not at every wait
         result = unittest.main(module="__main__", argv=[parser.prog, *rest], failfast=True,
                                exit=False).result

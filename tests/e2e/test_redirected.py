@@ -1,12 +1,11 @@
-"""The dialogue redirected: the answers, the six bytes written, every kind of target, one
-marked read-only. The file is untouched unless an answer is accepted; then it holds all six
+"""The dialogue redirected: the answers, the six bytes written, every kind of target, a disk
+that refuses the writes. The file is untouched unless an answer is accepted; then it holds all six
 bytes, and no other byte changes."""
 
-import os, pwd, random, shutil, subprocess
+import os, random, subprocess
 
 import e2e
-from e2e import ANY_KEY, DONE, EDITIONS, INVALID, NO_FILE, NO_VALUE, READ_ONLY, WRITE_FAILED, \
-    WRONG_BUILD
+from e2e import ANY_KEY, DONE, EDITIONS, INVALID, NO_FILE, NO_VALUE, WRITE_FAILED, WRONG_BUILD
 
 # (standard input, how many answers are refused, the value accepted or None
 #  when the input ends first, the byte stored at the first place or None)
@@ -77,32 +76,6 @@ class RedirectedTest(e2e.Case):
         if e2e.WINE:
             self.run_tool([self.path(FOLDERS[2], "RPG_*.exe")], b"7\n")
             self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 7))
-
-    def test_a_target_marked_read_only_is_refused_and_left_alone(self):
-        # Marked with Windows' read-only attribute, elsewhere by its permissions. Root may
-        # write it all the same: the tool then runs as nobody, from nobody's own folder.
-        path, data = self.sample(1)
-        command, env = e2e.argv(path), dict(os.environ)
-        if os.geteuid() == 0:
-            nobody, home = pwd.getpwnam("nobody"), self.path("home")
-            os.makedirs(home)
-            os.chmod(self.folder, 0o755)
-            tool = shutil.copy(e2e.TOOL, home)
-            for owned in (home, tool, path):
-                os.chown(owned, nobody.pw_uid, nobody.pw_gid)
-            env.update(HOME=home, WINEPREFIX=os.path.join(home, "prefix"))
-            command = ["setpriv", f"--reuid={nobody.pw_uid}", f"--regid={nobody.pw_gid}",
-                       "--clear-groups", *[tool if a == e2e.TOOL else a for a in command]]
-        for mark, value, lines in (("+r", 42, [READ_ONLY]), ("-r", 43, [DONE])):
-            if e2e.WINE:
-                subprocess.run([*command[:-2], "cmd", "/c", "attrib", mark, command[-1]], env=env,
-                               capture_output=True, timeout=e2e.TIMEOUT, check=True)
-            else:
-                os.chmod(path, 0o444 if mark == "+r" else 0o644)
-            result = subprocess.run(command, input=b"%d\n" % value, env=env, capture_output=True,
-                                    timeout=e2e.TIMEOUT)
-            self.assertDialogue(result.stdout, e2e.current(data, 1), *lines, ANY_KEY)
-        self.assertBytes(path, e2e.patched(data, 1, 43))
 
     def test_a_write_the_disk_refuses_is_reported(self):
         # Files may grow only so far: not to any of the six places, or past the first

@@ -1,10 +1,10 @@
 """The tool in a tmux pane, natively and in Wine's console: where the lines land, wrap and
 scroll, the line editor's keys, the ends of a run and the terminal the shell gets back."""
 
-import os, re, signal
+import os, re, shlex, signal
 
 import e2e
-from e2e import ANY_KEY, DONE, HEAD, INVALID, PROMPT
+from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, READ_ONLY, WRITE_FAILED, WRONG_BUILD
 
 UPPER = bytes(range(0x80, 0x100)).decode("cp437")  # typed, each shows as itself
 # Edits at the prompt: the steps (keys pressed or a string typed; the text
@@ -68,6 +68,27 @@ class TerminalTest(e2e.Case):
             pane.expect(lines, reading=True)
             self.finish(pane, lines)
             holds(value)
+
+    def test_every_message_stays_until_a_key_comes(self):
+        # The tool waits, idle, at the prompt and after each message, until a key.
+        wrong = self.write(bytes(1000), "wrong", "RPG_RT.exe")
+        marked, data = self.sample(0, names=("marked", "RPG_RT.exe"))
+        refused, _ = self.sample(0, names=("refused", "RPG_RT.exe"))
+        for command, lines in ((e2e.argv(), [NO_FILE]), (e2e.argv(wrong), [WRONG_BUILD]),
+                               (e2e.read_only(self, marked), [e2e.current(data, 0), READ_ONLY]),
+                               (e2e.limited(100 << 10) + e2e.argv(refused),
+                                [e2e.current(data, 0), PROMPT + "50", WRITE_FAILED])):
+            pane = e2e.Pane(self, f"{shlex.join(command)}; echo EXIT=$?; exec sleep 600")
+            if len(lines) == 3:  # the write refused: first the prompt
+                pane.expect(HEAD + lines[:-2] + [PROMPT], reading=True)
+                pane.idles()
+                pane.press("50")
+                pane.press(["Enter"])
+            pane.expect(HEAD + lines + [ANY_KEY, ""], reading=True)
+            pane.idles()
+            pane.press("x")
+            pane.expect(HEAD + lines + [ANY_KEY, "EXIT=0", ""])
+        self.assertBytes(marked, data)
 
     def test_a_terminal_of_another_size_and_earlier_output(self):
         if e2e.WINE:

@@ -43,7 +43,7 @@ std::size_t readStream(Stream* s, void* bytes, std::size_t count) {
   count = s->works(read) ? std::min(count, s->bytes.size() - at) : 0;
   std::memcpy(bytes, s->bytes.data() + at, count);
   s->at += std::int64_t(count);
-  if (s->failing == shorten) s->bytes.resize(1000);
+  if (!s->works(shorten)) s->bytes.resize(1000);
   return count;
 }
 

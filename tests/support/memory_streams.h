@@ -11,8 +11,8 @@
 
 namespace quorvane::platform {
 
-// flush: a hand-over of buffered bytes; shorten: after each read, another program cuts
-// the file to 1000 bytes
+// flush: a hand-over of buffered bytes; shorten: another program cuts the file to 1000
+// bytes after a read
 enum StreamCall { tell, seek, flush, commit, length, read, write, shorten, streamCalls };
 
 struct Stream {
