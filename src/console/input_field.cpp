@@ -23,7 +23,7 @@ struct FieldInProgress {
 };
 
 // What comes after acting on one character.
-enum class FieldStep {
+enum class FieldStep : std::uint8_t {
   readNext,     // take the next character
   finished,     // the field and what ends it are consumed
   trailingStep  // the field has ended; the character in hand goes to the trailing step

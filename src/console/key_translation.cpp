@@ -6,7 +6,7 @@ namespace quorvane {
 
 namespace {
 
-enum Column { none = 0, shift = 1, ctrl = 2, alt = 3 };
+enum Column : std::uint8_t { none = 0, shift = 1, ctrl = 2, alt = 3 };
 
 // A table entry: 255 or less is a character, a larger one the high byte of
 // an extended code shifted up by 8.

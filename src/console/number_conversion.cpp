@@ -224,9 +224,8 @@ bool decimalOverflows(const char* begin, const char* end) {
 // converted by from_chars, which knows no locale. Its quick path rounds in
 // the current rounding mode, so it runs with rounding to nearest.
 double decimalMagnitude(Text text) {
-  if (!isDecimalDigit(text.peek()) && !(text.peek() == '.' && isDecimalDigit(text.peekAfter(1)))) {
-    return 0.0;
-  }
+  const bool fractionOnly = text.peek() == '.' && isDecimalDigit(text.peekAfter(1));
+  if (!isDecimalDigit(text.peek()) && !fractionOnly) return 0.0;
   double value = 0.0;
   const int savedRounding = std::fegetround();
   std::fesetround(FE_TONEAREST);
@@ -256,7 +255,8 @@ double unsignedMagnitude(Text text) {
 // in -32768..32767, infinities and NaNs give -32768.
 std::int32_t nearestSmallInteger(double value) {
   constexpr std::int32_t outOfRange = -32768;
-  if (!(value > -32769.0 && value < 32768.0)) return outOfRange;
+  const bool inRange = value > -32769.0 && value < 32768.0;  // false for a NaN
+  if (!inRange) return outOfRange;
   const double below = std::floor(value);
   const double excess = value - below;
   const bool belowIsOdd = std::fmod(below, 2.0) != 0.0;

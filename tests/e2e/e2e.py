@@ -245,6 +245,8 @@ def main():
         # The prefix, its server and services made and started detached, lest they hold the pipes.
         os.environ.setdefault("WINEPREFIX", options.wine_prefix)
         os.environ.setdefault("WINEDEBUG", "-all")
+        # Without it, Wine 10 writes an error of Wayland's into the console at the first key.
+        os.environ.setdefault("XDG_RUNTIME_DIR", os.path.dirname(_socket))
         with open(os.environ["WINEPREFIX"] + ".lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)  # test modules run at once share the prefix
             start_wine()

@@ -18,7 +18,7 @@ Stream* openStream(std::string_view path, StreamMode mode) {
   const int descriptor = ::open(
       terminated.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return nullptr;
-  struct stat status {};
+  struct stat status = {};
   const int flags = ::fcntl(descriptor, F_GETFL);
   if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
       ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
@@ -46,7 +46,7 @@ bool commitStream(Stream* stream) {
 }
 
 std::int64_t streamFileLength(Stream* stream) {
-  struct stat status {};
+  struct stat status = {};
   if (::fstat(::fileno(fileOf(stream)), &status) != 0) return -1;
   return status.st_size;
 }

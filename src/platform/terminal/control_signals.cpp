@@ -35,7 +35,7 @@ std::uint32_t eventOf(int signal) {
 // Installs handler for signal with every control signal and SIGALRM
 // blocked while it runs.
 void install(int signal, void (*handler)(int)) {
-  struct sigaction action {};
+  struct sigaction action = {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   for (const int other : controlSignals) sigaddset(&action.sa_mask, other);
@@ -46,7 +46,7 @@ void install(int signal, void (*handler)(int)) {
 
 // Ends the process by signal as if nothing had caught it.
 [[noreturn]] void dieBy(int signal) {
-  struct sigaction fallback {};
+  struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
   ::sigaction(signal, &fallback, nullptr);
@@ -90,14 +90,14 @@ void onControlSignal(int signal) {
 // the same handler.
 void catchControlSignals() {
   for (const int signal : controlSignals) {
-    struct sigaction current {};
+    struct sigaction current = {};
     if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
     install(signal, onControlSignal);
   }
 }
 
 void ignoreBrokenPipe() {
-  struct sigaction ignore {};
+  struct sigaction ignore = {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, nullptr);
