@@ -11,7 +11,12 @@ namespace quorvane::testing {
 namespace {
 
 const std::string full(80, '#');
-const std::string manyLines = "y" + std::string(24, '\n') + "x" + std::string(20, '\n');
+// 25 numbered lines, then 20 line feeds at once
+const std::string manyLines = [] {
+  std::string lines = "0";
+  for (int i = 1; i < 25; ++i) lines += "\n" + std::to_string(i);
+  return lines + std::string(20, '\n');
+}();
 
 class ConsoleOutputTest : public ConsoleTest {
  protected:
@@ -36,7 +41,9 @@ TEST_F(ConsoleOutputTest, WithoutAScreenEveryByteGoesThroughUnchanged) {
 }
 
 // Writes in a 25-row window over a buffer of 25 rows or more: the rows then
-// shown, in the console's colours, the cursor, the scroll calls, the window.
+// shown (every other row blank), the cursor, the scroll calls, the window;
+// over a buffer full of dots in other colours, every cell the writes touched
+// in the console's colours.
 struct WriteCase {
   const char* name;
   platform::Coord start;
@@ -55,8 +62,10 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
       {"a full bottom row", {0, 23}, {"above\r\n", full}, {{23, "above"}, {24, full}}, {79, 24}, 0},
       {"then an empty write", {0, 23}, {"above\r\n", full, ""}, {{22, "above"}, {23, full}, {24, ""}}, {0, 24}, 1},
       {"then a line end", {0, 23}, {"above\r\n", full, "\r\n"}, {{21, "above"}, {22, full}, {23, ""}, {24, ""}}, {0, 24}, 2},
+      {"then writes", {0, 24}, {full, "x", "y"}, {{23, full}, {24, "xy"}}, {2, 24}, 1},
       {"past the bottom right", {78, 24}, {"abc"}, {{23, std::string(78, ' ') + "ab"}, {24, "c"}}, {1, 24}, 1},
-      {"many at once", {0, 0}, {manyLines}, {{0, ""}, {4, "x"}, {5, ""}, {19, ""}}, {0, 24}, 1},
+      {"many at once", {0, 0}, {manyLines}, {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}, {0, 24}, 1},
+      {"more than the buffer at once", {0, 0}, {manyLines + std::string(25, '\n')}, {}, {0, 24}, 0},
       // tabs, backspaces, carriage returns
       {"a tab at column 0", {0, 3}, {"\tx"}, {{3, "        x"}}, {9, 3}, 0},
       {"a tab between text", {0, 3}, {"ab\tc"}, {{3, "ab      c"}}, {9, 3}, 0},
@@ -66,8 +75,9 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
       // only then does its content move up
       {"down a tall buffer", {0, 24}, {"a\r\n", "b\r\n"}, {{24, "a"}, {25, "b"}}, {0, 26}, 0, 300, 2},
       {"past its end", {0, 24}, {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n"},
-       {{22, "1"}, {26, "5"}, {28, "7"}, {29, ""}}, {0, 29}, 2, 30, 5},
-      {"many rows at once past it", {0, 24}, {manyLines}, {{5, ""}, {9, "x"}, {29, ""}}, {0, 29}, 2, 30, 5},
+       {{22, "1"}, {23, "2"}, {24, "3"}, {25, "4"}, {26, "5"}, {27, "6"}, {28, "7"}}, {0, 29}, 2, 30, 5},
+      {"many rows at once past it", {0, 24}, {manyLines}, {{0, "15"}, {1, "16"}, {2, "17"}, {3, "18"},
+       {4, "19"}, {5, "20"}, {6, "21"}, {7, "22"}, {8, "23"}, {9, "24"}}, {0, 29}, 20, 30, 5},
   };
   // clang-format on
   for (const WriteCase& test : cases) {
@@ -75,14 +85,21 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
     SetUp();
     useScreen(80, test.bufferRows, 25);
     screen().attributes = 0x1E;
+    std::fill(screen().cells.begin(), screen().cells.end(), platform::CharCell{'.', 0x07});
     cursorTo(test.start.x, test.start.y);
     for (const std::string& bytes : test.writes) write(bytes);
-    for (const auto& [row, text] : test.rows) {
-      EXPECT_EQ(screenRow(row), padded(text));
-      for (std::int16_t x = 0; x < std::int16_t(text.size()); ++x) {
-        const platform::CharCell& cell = platform::cellAt(screen(), {x, std::int16_t(row)});
-        EXPECT_EQ(cell.byte == ' ' ? 0x1E : cell.attributes, 0x1E) << row;
-      }
+    EXPECT_EQ(std::count_if(screen().cells.begin(), screen().cells.end(),
+                            [](const platform::CharCell& c) {
+                              return c.attributes != 0x1E && (c.byte != '.' || c.attributes != 7);
+                            }),
+              0);
+    SetUp();
+    useScreen(80, test.bufferRows, 25);
+    cursorTo(test.start.x, test.start.y);
+    for (const std::string& bytes : test.writes) write(bytes);
+    const std::map<int, std::string> shown(test.rows.begin(), test.rows.end());
+    for (int row = 0; row < test.bufferRows; ++row) {
+      EXPECT_EQ(screenRow(row), padded(shown.contains(row) ? shown.at(row) : "")) << row;
     }
     expectCursor(test.end.x, test.end.y);
     EXPECT_EQ(simulatedConsole.scrollCalls, test.scrolls);
@@ -101,18 +118,20 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
 // The region keeps its first height: in a window made shorter it scrolls
 // its own rows in place, one or many (those the moved rows leave are cleared).
 TEST_F(ConsoleOutputTest, AWindowResizedAfterTheFirstWriteScrollsOnlyTheRegion) {
-  for (const bool many : {false, true}) {
+  const std::pair<std::string, std::map<int, std::string>> cases[] = {
+      {"bottom\r\n", {{0, "seen"}, {23, "bottom"}}},
+      {manyLines, {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}},
+      {manyLines + std::string(25, '\n'), {}}};
+  for (const auto& [bytes, shown] : cases) {
     SetUp();
     useScreen(80, 300, 25);
     printLine("first");
     screen().window.bottom = 19;  // the user made the window shorter
     write("seen");                // each write reads the window afresh at its end
-    cursorTo(0, many ? 0 : 24);
-    write(many ? manyLines : "bottom\r\n");
-    for (const auto& [row, text] :
-         many ? std::map<int, std::string>{{0, ""}, {4, "x"}, {5, ""}, {24, ""}}
-              : std::map<int, std::string>{{0, "seen"}, {23, "bottom"}}) {
-      EXPECT_EQ(screenRow(row), padded(text)) << row;
+    cursorTo(0, bytes.size() < 10 ? 24 : 0);
+    write(bytes);
+    for (int row = 0; row < 25; ++row) {
+      EXPECT_EQ(screenRow(row), padded(shown.contains(row) ? shown.at(row) : "")) << row;
     }
     expectCursor(0, 24);
     EXPECT_EQ(screen().window.top, 5) << "moved only to show the cursor";
