@@ -182,6 +182,9 @@ class Pane:
             tmux("send-keys", "-t", self.name, *args)
             time.sleep(0.1 if key == "Escape" else 0)  # lest the next key read as Alt with it
 
+    def history(self):  # the rows the terminal keeps, scrolled off or shown
+        return head(tmux("capture-pane", "-p", "-S", "-", "-t", self.name).rstrip("\n").split("\n"))
+
     def reads(self):
         """Whether a program reads the keys itself: the terminal echoes none."""
         fd = os.open(self.tty, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)

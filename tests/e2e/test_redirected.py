@@ -45,8 +45,7 @@ class RedirectedTest(e2e.Case):
             f.truncate(2**32 + EDITIONS[0][0])
         others = [self.write(random.Random(n).randbytes(n), f"{n}.exe")
                   for n in (727551, 727553, 0, 955569)]
-        long = self.path("folder-" + "x" * 143, "RPG_RT.exe")  # no fixed buffer anywhere
-        for paths, message in [([], NO_FILE), ([self.path("RPG_RT.exe")], NO_FILE), ([long], NO_FILE),
+        for paths, message in [([], NO_FILE), ([self.path("RPG_RT.exe")], NO_FILE),
                                ([self.path("game")], NO_FILE), ([beyond], WRONG_BUILD),
                                ([self.path("missing", "RPG_RT.exe")], NO_FILE),
                                *[([path], WRONG_BUILD) for path in others]]:
@@ -66,7 +65,10 @@ class RedirectedTest(e2e.Case):
         # its wildcards are expanded.
         samples = [self.sample(1, names=names) for names in
                    ((FOLDERS[2], "RPG_RT.exe"), (FOLDERS[2].replace(" ", "  "), "RPG_RT.exe"),
-                    (" a  b", "RPG_RT.exe" + " " * (not e2e.WINE)))]
+                    (" a  b", "RPG_RT.exe" + " " * (not e2e.WINE)),
+                    ("x" * 150, "y" * 150, "RPG_RT.exe"))]  # longer than Windows' old 260
+        self.run_tool([samples[3][0]], b"44\n")
+        self.assertBytes(samples[3][0], e2e.patched(samples[3][1], 1, 44))
         self.run_tool(stdin=b"42\n", command=e2e.argv() + e2e.tool_path(samples[1][0]).split("  "))
         self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 42))
         self.assertBytes(samples[1][0], samples[1][1])
@@ -87,6 +89,13 @@ class RedirectedTest(e2e.Case):
                 output = self.run_tool(stdin=b"50\n", command=e2e.limited(limit) + e2e.argv(path))
                 self.assertDialogue(output, e2e.current(data, 0), WRITE_FAILED, ANY_KEY)
                 self.assertBytes(path, e2e.patched(data, 0, 50, reached))
+
+    def test_the_sample_script_writes_either_edition(self):  # over a longer file
+        for edition in (0, 1):
+            path = self.write(b"\xff" * 2**20, str(edition), "RPG_RT.exe")
+            subprocess.run([os.path.join(os.path.dirname(__file__), "../../scripts/make-sample.sh"),
+                            path, str(edition)], check=True, timeout=e2e.TIMEOUT)
+            self.assertBytes(path, e2e.patched(bytes(EDITIONS[edition][0]), edition, 99))
 
     def test_output_to_a_reader_that_went_away_is_dropped(self):
         path, data = self.sample(1)
