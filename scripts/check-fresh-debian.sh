@@ -21,6 +21,7 @@ mirror=$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null
 mirror=${mirror:-http://deb.debian.org/debian}
 
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/fresh-$release-XXXXXX")
+chmod 755 "$root"  # a system's root, which every user passes through
 mounted=()
 finish() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" || true; done
