@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Measures the tool and prints one table. Builds the release preset (and
-# uses the Windows builds for their sizes when they are there). The patch
-# run commits the six bytes to the disk (fsync) before it reports success;
-# the minimal program does not.
+# Measures the tool and prints the block README.md shows: a line naming the
+# commit and the processor it was measured on, then one table. Builds the
+# release preset (and uses the Windows builds for their sizes when they are
+# there). The patch run commits the six bytes to the disk (fsync) before it
+# reports success; the minimal program does not. Needs GNU time as
+# /usr/bin/time and the static C library (scripts/install-deps.sh test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,7 +37,15 @@ per_call() { echo "$calls" | awk -F, -v n="\"$1\"" '$1 == n { printf "%.0f", $3 
 size() { [[ -f $1 ]] && stat -c %s "$1" || echo "not built"; }
 strip -o "$work/quorvane" "$tool"
 
+commit=$(git rev-parse --short HEAD)
+git diff --quiet HEAD || commit="$commit with uncommitted changes"
+processor=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+processor=${processor:-an unnamed processor}
+cores=$(grep -c '^processor' /proc/cpuinfo)
+
 cat <<TABLE
+Measured at commit $commit on $processor, $cores cores:
+
 | measurement | value | goal |
 |---|---|---|
 | redirected patch run, median | $patch ms | |
