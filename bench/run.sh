@@ -34,7 +34,7 @@ field() { python3 -c "import json,sys; print('%.2f' % json.loads(sys.argv[1])[sy
 calls=$(build/release/bench/console_bench --benchmark_format=csv 2>/dev/null | tail -n +2)
 per_call() { echo "$calls" | awk -F, -v n="\"$1\"" '$1 == n { printf "%.0f", $3 }'; }
 
-size() { [[ -f $1 ]] && stat -c %s "$1" || echo "not built"; }
+size() { [[ -f $1 ]] && echo "$(stat -c %s "$1") bytes" || echo "not built"; }
 strip -o "$work/quorvane" "$tool"
 
 commit=$(git rev-parse --short HEAD)
@@ -64,7 +64,7 @@ Measured at commit $commit on $processor, $cores cores:
 | fractional field conversion (98.50000000000001e0) | $(per_call fractionalField) ns | |
 | printLine in screen mode, scrolling (simulated console) | $(per_call printLineOnScreen) ns | |
 | printLine passed through (simulated console) | $(per_call printLinePassedThrough) ns | |
-| native binary, stripped | $(size "$work/quorvane") bytes | |
-| quorvane.exe, x86_64 | $(size build/windows/quorvane.exe) bytes | |
-| quorvane.exe, i686 | $(size build/windows-x86/quorvane.exe) bytes | |
+| native binary, stripped | $(size "$work/quorvane") | |
+| quorvane.exe, x86_64 | $(size build/windows/quorvane.exe) | |
+| quorvane.exe, i686 | $(size build/windows-x86/quorvane.exe) | |
 TABLE
