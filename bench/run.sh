@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Measures the tool and prints one table. Builds the release preset (and
-# uses the Windows builds for their sizes when they are there). The patch
-# run commits the six bytes to the disk (fsync) before it reports success;
-# the minimal program does not.
+# Measures the tool and prints the block README.md shows: a line naming the
+# commit and the processor it was measured on, then one table. Builds the
+# release preset (and uses the Windows builds for their sizes when they are
+# there). The patch run commits the six bytes to the disk (fsync) before it
+# reports success; the minimal program does not. Needs GNU time as
+# /usr/bin/time and the static C library (scripts/install-deps.sh test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,10 +34,18 @@ field() { python3 -c "import json,sys; print('%.2f' % json.loads(sys.argv[1])[sy
 calls=$(build/release/bench/console_bench --benchmark_format=csv 2>/dev/null | tail -n +2)
 per_call() { echo "$calls" | awk -F, -v n="\"$1\"" '$1 == n { printf "%.0f", $3 }'; }
 
-size() { [[ -f $1 ]] && stat -c %s "$1" || echo "not built"; }
+size() { [[ -f $1 ]] && echo "$(stat -c %s "$1") bytes" || echo "not built"; }
 strip -o "$work/quorvane" "$tool"
 
+commit=$(git rev-parse --short HEAD)
+git diff --quiet HEAD || commit="$commit with uncommitted changes"
+processor=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+processor=${processor:-an unnamed processor}
+cores=$(grep -c '^processor' /proc/cpuinfo)
+
 cat <<TABLE
+Measured at commit $commit on $processor, $cores cores:
+
 | measurement | value | goal |
 |---|---|---|
 | redirected patch run, median | $patch ms | |
@@ -54,7 +64,7 @@ cat <<TABLE
 | fractional field conversion (98.50000000000001e0) | $(per_call fractionalField) ns | |
 | printLine in screen mode, scrolling (simulated console) | $(per_call printLineOnScreen) ns | |
 | printLine passed through (simulated console) | $(per_call printLinePassedThrough) ns | |
-| native binary, stripped | $(size "$work/quorvane") bytes | |
-| quorvane.exe, x86_64 | $(size build/windows/quorvane.exe) bytes | |
-| quorvane.exe, i686 | $(size build/windows-x86/quorvane.exe) bytes | |
+| native binary, stripped | $(size "$work/quorvane") | |
+| quorvane.exe, x86_64 | $(size build/windows/quorvane.exe) | |
+| quorvane.exe, i686 | $(size build/windows-x86/quorvane.exe) | |
 TABLE

@@ -4,7 +4,7 @@
 #   test    the build set and git, GoogleTest, Google Benchmark, MinGW-w64,
 #           Wine (with 32-bit Wine from the i386 architecture), tmux,
 #           Python 3, clang with libFuzzer, clang-format, clang-tidy,
-#           Valgrind and hyperfine
+#           Valgrind and GNU time (/usr/bin/time, for bench/run.sh)
 # Usage: scripts/install-deps.sh build|test
 set -euo pipefail
 
@@ -24,7 +24,6 @@ if [[ $want == test ]]; then
   need git git
   need /usr/src/googletest/CMakeLists.txt googletest
   need /usr/include/benchmark/benchmark.h libbenchmark-dev
-  need hyperfine hyperfine
   need x86_64-w64-mingw32-g++-win32 g++-mingw-w64-x86-64-win32
   need i686-w64-mingw32-g++-win32 g++-mingw-w64-i686-win32
   need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
@@ -38,6 +37,7 @@ if [[ $want == test ]]; then
   need python3 python3
   need setpriv util-linux
   need valgrind valgrind
+  need /usr/bin/time time
   need clang-format clang-format
   need clang-tidy clang-tidy
   need clang clang libclang-rt-dev
