@@ -1,5 +1,6 @@
-// The terminal backend's control signals, in child processes. What it shows,
-// its modes and their undo are tested end to end, on a real terminal's screen.
+// The terminal backend: the bytes that show each change of the screen, and the
+// control signals, in child processes. What it shows, its modes and their undo
+// are tested end to end, on a real terminal's screen.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,9 +10,53 @@
 #include <atomic>
 
 #include "platform/terminal/control_signals.h"
+#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/terminal_render.h"
 
 namespace quorvane::platform {
 namespace {
+
+// Changes of an 8 x 4 screen whose cursor stands at 3,3, where the terminal's
+// does (rows scrolled up, text written at a cell, the cursor put on a cell and
+// shown or hidden, the bell), and the bytes written for each, once.
+TEST(TerminalRender, EachChangeAsTheBytesWritten) {
+  // clang-format off
+  const std::tuple<int, std::string_view, Coord, Coord, bool, bool, std::string_view> changes[] = {
+      {0, "d", {3, 3}, {4, 3}, true, false, "\x1b[4;4Hd\x1b[4;5H"},              // at the cursor
+      {0, "Hi   ", {2, 0}, {3, 3}, true, false, "\x1b[1;3HHi\x1b[3X\x1b[4;4H"},    // elsewhere
+      {0, "yz", {6, 2}, {0, 3}, true, false, "\x1b[3;7Hyz\x1b[4;1H"},              // a wrap
+      {1, "ok", {0, 3}, {2, 3}, true, false, "\x1b[4;1H\n\x1b[4;1Hok\x1b[4;3H"},  // a scroll
+      {0, "", {}, {3, 3}, false, false, "\x1b[4;4H\x1b[?25l"},                    // hidden
+      {0, "", {}, {3, 3}, true, true, "\x1b[4;4H\a"}};                            // the bell
+  // clang-format on
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const auto written = [&ends](TerminalOutput& out) {
+    writeOutput(out, ends[1]);
+    std::string bytes;
+    readAvailable(ends[0], bytes, 4096);
+    return bytes;
+  };
+  for (const auto& [scrolled, text, at, cursor, visible, bell, bytes] : changes) {
+    ScreenModel screen = makeScreen({8, 4}, 4);
+    TerminalOutput out;
+    renderCursorPosition(screen, {3, 3}, out);
+    written(out);
+    std::vector<CharCell> cells(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) cells[i].byte = std::uint8_t(text[i]);
+    SmallRect area{at.x, at.y, std::int16_t(at.x + int(text.size()) - 1), at.y};
+    if (scrolled > 0) renderScroll(screen, {0, std::int16_t(scrolled), 7, 3}, {}, {}, out);
+    if (!text.empty())
+      renderWriteOutput(screen, cells.data(), cell(int(text.size()), 1), {}, area, out);
+    renderCursorPosition(screen, cursor, out);
+    renderCursorInfo(screen, {25, visible}, out);
+    if (bell) queueAtCursor(out, "\a");
+    EXPECT_EQ(written(out), bytes);
+    EXPECT_EQ(written(out), "") << bytes;
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
+}
 
 std::atomic<int> lastEvent{-1};
 
