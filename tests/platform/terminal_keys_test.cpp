@@ -137,7 +137,7 @@ TEST(KeyIntake, AnUnfinishedSequenceWaitsForTheRest) {
   KeyIntake intake;
   const auto arrive = [&intake](std::string_view bytes, std::int64_t now, bool moreMayCome = true) {
     takeBytes(intake, bytes, now);
-    settle(intake, now, moreMayCome);
+    decodePending(intake, now, moreMayCome);
     return intake.keys.size();
   };
   using Keys = std::vector<std::size_t>;

@@ -212,8 +212,8 @@ bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
   readTerminalKeys(session);
   if (!session.intake.keys.empty()) return true;
   std::int64_t wait = std::min<std::int64_t>(timeoutMs, longestPollMs);
-  const std::int64_t untilSettled = msUntilSettled(session.intake, monotonicMilliseconds());
-  if (untilSettled >= 0) wait = std::min(wait, untilSettled);
+  const std::int64_t untilDecoded = msUntilDecoded(session.intake, monotonicMilliseconds());
+  if (untilDecoded >= 0) wait = std::min(wait, untilDecoded);
   if (waitReadable(STDIN_FILENO, static_cast<int>(wait)) == WaitOutcome::interrupted) return false;
   readTerminalKeys(session);
   return !session.intake.keys.empty();

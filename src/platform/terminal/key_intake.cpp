@@ -14,7 +14,7 @@ void takeBytes(KeyIntake& intake, std::string_view bytes, std::int64_t nowMs) {
   intake.lastArrivalMs = nowMs;
 }
 
-void settle(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
+void decodePending(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
   if (intake.cursorReportOutstanding && takeCursorReport(intake.pending)) {
     intake.cursorReportOutstanding = false;
   }
@@ -33,7 +33,7 @@ void settle(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
   intake.pending.erase(0, done);
 }
 
-std::int64_t msUntilSettled(const KeyIntake& intake, std::int64_t nowMs) {
+std::int64_t msUntilDecoded(const KeyIntake& intake, std::int64_t nowMs) {
   if (intake.pending.empty()) return -1;
   return std::max<std::int64_t>(intake.lastArrivalMs + escapeTimeoutMs - nowMs, 0);
 }

@@ -32,10 +32,10 @@ void takeBytes(KeyIntake& intake, std::string_view bytes, std::int64_t nowMs);
 
 // Decodes every key the pending bytes hold. An unfinished sequence stays
 // pending while more bytes may come (moreMayCome) and its wait is not over.
-void settle(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome);
+void decodePending(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome);
 
 // Milliseconds left before an unfinished sequence is decoded as it stands;
 // -1 when none waits.
-std::int64_t msUntilSettled(const KeyIntake& intake, std::int64_t nowMs);
+std::int64_t msUntilDecoded(const KeyIntake& intake, std::int64_t nowMs);
 
 }  // namespace quorvane::platform

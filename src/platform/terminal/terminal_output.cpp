@@ -4,7 +4,7 @@
 
 namespace quorvane::platform {
 
-void moveCursor(TerminalOutput& output, Coord position) {
+void queueCursorMove(TerminalOutput& output, Coord position) {
   output.cursor.reset();
   output.bytes += "\x1b[";
   output.bytes += std::to_string(position.y + 1);
@@ -21,7 +21,7 @@ void queueAtCursor(TerminalOutput& output, std::string_view bytes) {
 }
 
 void queuePendingCursor(TerminalOutput& output) {
-  if (output.cursor) moveCursor(output, *output.cursor);
+  if (output.cursor) queueCursorMove(output, *output.cursor);
 }
 
 void writeOutput(TerminalOutput& output, int descriptor) {

@@ -29,7 +29,7 @@ struct TerminalOutput {
 
 // Queues a cursor move to position for the bytes that follow it; a
 // pending position is dropped.
-void moveCursor(TerminalOutput& output, Coord position);
+void queueCursorMove(TerminalOutput& output, Coord position);
 
 // Makes position the pending one, in place of any other.
 void leaveCursorAt(TerminalOutput& output, Coord position);

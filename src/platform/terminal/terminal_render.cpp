@@ -42,7 +42,7 @@ void drawRow(const ScreenModel& screen, int row, int left, int right, TerminalOu
       break;
     }
   }
-  moveCursor(out, cell(left, row));
+  queueCursorMove(out, cell(left, row));
   for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out.bytes);
   const int blanks = right - lastInk;
   if (blanks == 1) {
@@ -79,7 +79,7 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
                              rows < height && source.bottom == height - 1 && destination.x == 0 &&
                              destination.y == 0;
   if (wholeBufferUp) {
-    moveCursor(out, cell(0, height - 1));
+    queueCursorMove(out, cell(0, height - 1));
     out.bytes.append(static_cast<std::size_t>(rows), '\n');
     // The terminal brings in blank rows; a fill that is not blank is drawn.
     for (int y = height - rows; y < height; ++y) {

@@ -131,7 +131,7 @@ void readTerminalKeys(TerminalSession& current) {
   }
   const std::int64_t now = monotonicMilliseconds();
   takeBytes(current.intake, bytes, now);
-  settle(current.intake, now, !current.inputEnded);
+  decodePending(current.intake, now, !current.inputEnded);
 }
 
 void flushScreen() { writeOutput(session.output, STDOUT_FILENO); }
