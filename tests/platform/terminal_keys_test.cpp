@@ -131,13 +131,14 @@ TEST(KeyDecoder, PrintableCharactersComeFromTheUsKeyboard) {
 }
 
 // An unfinished sequence waits escapeTimeoutMs for the rest, or until the input
-// ends, holding back no key before it. A late cursor report is dropped, once;
-// a full queue keeps its first keys.
+// ends, holding back no key before it. The answer a cursor request is owed is
+// taken, once; a full queue keeps its first keys.
 TEST(KeyIntake, AnUnfinishedSequenceWaitsForTheRest) {
   KeyIntake intake;
-  const auto arrive = [&intake](std::string_view bytes, std::int64_t now, bool moreMayCome = true) {
+  Coord answer;
+  const auto arrive = [&](std::string_view bytes, std::int64_t now, bool moreMayCome = true) {
     takeBytes(intake, bytes, now);
-    decodePending(intake, now, moreMayCome);
+    answer = decodePending(intake, now, moreMayCome).value_or(Coord{-1, -1});
     return intake.keys.size();
   };
   using Keys = std::vector<std::size_t>;
@@ -148,9 +149,11 @@ TEST(KeyIntake, AnUnfinishedSequenceWaitsForTheRest) {
   EXPECT_EQ((Keys{arrive("", 2000 + escapeTimeoutMs - 1), arrive("", 2000 + escapeTimeoutMs)}),
             (Keys{3, 4}));
   EXPECT_EQ(arrive("\x1b", 4000, false), 5u);
-  intake.cursorReportOutstanding = true;
+  intake.cursorAnswerOwed = true;
   EXPECT_EQ(arrive("a\x1b[12;40Rb\x1b[1;2R", 5000), 8u);
-  EXPECT_EQ(intake.keys.back().virtualScanCode, 0x3D) << "another report is Shift+F3";
+  EXPECT_EQ(std::tuple(answer.x, answer.y, intake.keys.back().virtualScanCode),
+            std::tuple(39, 11, 0x3D))
+      << "another report is Shift+F3";
   EXPECT_EQ(arrive(std::string(keyCapacity, 'a') + "b", 6000), keyCapacity);
   EXPECT_EQ(intake.keys.back().asciiChar, 'a');
 }

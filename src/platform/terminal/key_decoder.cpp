@@ -112,9 +112,9 @@ KeyEventRecord makeKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::ui
 }
 
 DecodedKey found(const KeyEventRecord& key, std::size_t consumed) {
-  return {DecodeStatus::key, consumed, key};
+  return {DecodeStatus::key, consumed, key, {}};
 }
-DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}}; }
+DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}, {}}; }
 DecodedKey needMore() { return {}; }
 
 // The character whose key, pressed with Ctrl, sends a control byte: a
@@ -275,6 +275,17 @@ std::optional<KeyEventRecord> keyOfSequence(const SequenceShape& shape) {
   return keyOfRow(row, modifiers);
 }
 
+// The cell of a cursor position report, Esc [ row ; column R (1-based).
+std::optional<Coord> reportedCursor(const SequenceShape& shape) {
+  if (shape.introducer != csi || shape.finalByte != 'R' || shape.intermediates) return std::nullopt;
+  const std::optional<Parameters> parameters = parametersOf(shape.parameters);
+  if (!parameters || parameters->count != 2 || parameters->values[0] < 0 ||
+      parameters->values[1] < 0) {
+    return std::nullopt;
+  }
+  return cell(std::max(parameters->values[1], 1) - 1, std::max(parameters->values[0], 1) - 1);
+}
+
 // A UTF-8 character, as its byte in code page 437 with no key of its own.
 DecodedKey decodeUtf8(std::span<const std::uint8_t> bytes, bool moreMayFollow) {
   const std::uint8_t lead = bytes[0];
@@ -333,6 +344,9 @@ DecodedKey decodeEscape(std::span<const std::uint8_t> bytes, bool moreMayFollow,
         break;
     }
     const std::optional<KeyEventRecord> key = keyOfSequence(shape);
+    if (const std::optional<Coord> cursor = reportedCursor(shape)) {
+      return {DecodeStatus::cursorReport, shape.length, key.value_or(KeyEventRecord{}), *cursor};
+    }
     return key ? found(*key, shape.length) : ignored(shape.length);
   }
   if (!altPrefix) return found(singleByteKey(esc), 1);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/terminal/control_signals.h"
-#include "platform/terminal/cursor_report.h"
 #include "platform/terminal/descriptor_io.h"
 #include "platform/terminal/terminal_modes.h"
 
@@ -21,6 +20,8 @@ namespace {
 constexpr int largestSide = 1000;
 // Bytes read from the terminal at one time at most.
 constexpr std::size_t readLimit = 4096;
+// Where is the cursor? The device status report 6.
+constexpr char cursorRequest[] = "\x1b[6n";
 
 TerminalSession session;
 
@@ -54,34 +55,35 @@ int answerDescriptor() {
   return -1;
 }
 
-// Asks the terminal where its cursor is. Keys that come with the answer
-// on standard input are kept for the key intake.
-std::optional<Coord> askCursor(int descriptor) {
-  queueAtCursor(session.output, cursorPositionRequest);
+// Asks the terminal where its cursor is, and waits for the answer on
+// descriptor for at most cursorReportWaitMs; intake decodes what comes.
+// Keys that come meanwhile stay in it, and so does the answer owed when
+// it does not come in time: it is dropped when it comes.
+std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
+  queueAtCursor(session.output, cursorRequest);
   flushScreen();
-  std::string bytes;
-  std::optional<Coord> answer;
+  intake.cursorAnswerOwed = true;
   const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
-  for (std::int64_t now = monotonicMilliseconds(); now < deadline && !answer;
-       now = monotonicMilliseconds()) {
-    if (waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
-        readAvailable(descriptor, bytes, readLimit) == ReadOutcome::ended) {
-      break;
-    }
-    answer = takeCursorReport(bytes);
+  for (std::int64_t now = monotonicMilliseconds(); now < deadline; now = monotonicMilliseconds()) {
+    std::string bytes;
+    const bool ended =
+        waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
+        readAvailable(descriptor, bytes, readLimit) == ReadOutcome::ended;
+    const std::int64_t arrival = monotonicMilliseconds();
+    takeBytes(intake, bytes, arrival);
+    if (const std::optional<Coord> answer = decodePending(intake, arrival, true)) return answer;
+    if (ended) break;
   }
-  if (descriptor == STDIN_FILENO) {
-    takeBytes(session.intake, bytes, monotonicMilliseconds());
-    session.intake.cursorReportOutstanding = !answer;
-  }
-  return answer;
+  return std::nullopt;
 }
 
 Coord startingCursor() {
   const Coord size = session.screen.size;
   const int descriptor = answerDescriptor();
+  KeyIntake otherTerminal;  // keys typed on /dev/tty are no console input
   if (descriptor >= 0) {
-    if (const std::optional<Coord> answer = askCursor(descriptor)) {
+    KeyIntake& intake = descriptor == STDIN_FILENO ? session.intake : otherTerminal;
+    if (const std::optional<Coord> answer = askCursor(descriptor, intake)) {
       return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
     }
   }
