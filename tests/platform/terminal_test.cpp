@@ -32,7 +32,7 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
   const auto written = [&ends](TerminalOutput& out) {
-    writeOutput(out, ends[1]);
+    writeQueuedOutput(out, ends[1]);
     std::string bytes;
     readAvailable(ends[0], bytes, 4096);
     return bytes;

@@ -54,9 +54,9 @@ template <typename Step>
 bool renderOnto(ConsoleHandle handle, Step step) {
   ScreenModel* screen = screenOf(handle);
   if (screen == nullptr) return false;
-  TerminalOutput& output = terminalSession().output;
-  if (!step(*screen, output)) return false;
-  if (output.bytes.size() >= outputQueueLimit) flushScreen();
+  TerminalSession& session = terminalSession();
+  if (!step(*screen, session.output)) return false;
+  if (session.output.bytes.size() >= outputQueueLimit) writeTerminalOutput(session);
   return true;
 }
 
@@ -202,7 +202,7 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
 // poll does not see it: the wait is cut to the moment it is decoded as it
 // stands. A signal ends the wait early.
 bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
-  flushScreen();
+  writeTerminalOutput(terminalSession());
   const bool console = isConsoleInput(input);
   TerminalSession& session = terminalSession();
   if (!console || session.inputEnded) {
@@ -229,14 +229,14 @@ bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
 }
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
-  flushScreen();
+  writeTerminalOutput(terminalSession());
   return std::fread(bytes, 1, count, stdin);
 }
 
 // Ends early when a signal comes, so that a waiting loop sees at once what
 // the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
-  flushScreen();
+  writeTerminalOutput(terminalSession());
   ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(milliseconds, longestPollMs)));
 }
 
@@ -246,7 +246,7 @@ void beep(std::uint32_t, std::uint32_t) {
   TerminalSession& session = terminalSession();
   if (session.outputIsTerminal) {
     queueAtCursor(session.output, "\a");
-    flushScreen();
+    writeTerminalOutput(session);
   }
 }
 

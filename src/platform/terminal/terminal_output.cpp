@@ -24,7 +24,7 @@ void queuePendingCursor(TerminalOutput& output) {
   if (output.cursor) queueCursorMove(output, *output.cursor);
 }
 
-void writeOutput(TerminalOutput& output, int descriptor) {
+void writeQueuedOutput(TerminalOutput& output, int descriptor) {
   queuePendingCursor(output);
   if (output.bytes.empty()) return;
   static_cast<void>(writeAll(descriptor, output.bytes.data(), output.bytes.size()));

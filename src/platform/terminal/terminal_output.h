@@ -44,6 +44,6 @@ void queuePendingCursor(TerminalOutput& output);
 
 // Writes what is queued to descriptor in one write, the pending move
 // last, and empties the queue. A terminal that is gone takes nothing.
-void writeOutput(TerminalOutput& output, int descriptor);
+void writeQueuedOutput(TerminalOutput& output, int descriptor);
 
 }  // namespace quorvane::platform

@@ -61,7 +61,7 @@ int answerDescriptor() {
 // it does not come in time: it is dropped when it comes.
 std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
   queueAtCursor(session.output, cursorRequest);
-  flushScreen();
+  writeTerminalOutput(session);
   intake.cursorAnswerOwed = true;
   const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
   for (std::int64_t now = monotonicMilliseconds(); now < deadline; now = monotonicMilliseconds()) {
@@ -100,7 +100,7 @@ Coord startingCursor() {
 // reverse order.
 void armUndo() {
   static_cast<void>(std::atexit(restoreTerminal));
-  static_cast<void>(std::atexit(flushScreen));
+  static_cast<void>(std::atexit([] { writeTerminalOutput(session); }));
   catchControlSignals();
 }
 
@@ -136,6 +136,8 @@ void readTerminalKeys(TerminalSession& current) {
   decodePending(current.intake, now, !current.inputEnded);
 }
 
-void flushScreen() { writeOutput(session.output, STDOUT_FILENO); }
+void writeTerminalOutput(TerminalSession& current) {
+  writeQueuedOutput(current.output, STDOUT_FILENO);
+}
 
 }  // namespace quorvane::platform

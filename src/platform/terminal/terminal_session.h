@@ -55,8 +55,7 @@ TerminalSession& terminalSession();
 // Reads what standard input's terminal has sent and decodes it into keys.
 void readTerminalKeys(TerminalSession& current);
 
-// Writes the session's queued output to standard output's terminal; sets
-// up nothing when the session has not started.
-void flushScreen();
+// Writes what is queued for standard output's terminal.
+void writeTerminalOutput(TerminalSession& current);
 
 }  // namespace quorvane::platform
