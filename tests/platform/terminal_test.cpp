@@ -26,8 +26,8 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
       {0, "Hi   ", {2, 0}, {3, 3}, true, false, "\x1b[1;3HHi\x1b[3X\x1b[4;4H"},    // elsewhere
       {0, "yz", {6, 2}, {0, 3}, true, false, "\x1b[3;7Hyz\x1b[4;1H"},              // a wrap
       {1, "ok", {0, 3}, {2, 3}, true, false, "\x1b[4;1H\n\x1b[4;1Hok\x1b[4;3H"},  // a scroll
-      {0, "", {}, {3, 3}, false, false, "\x1b[4;4H\x1b[?25l"},                    // hidden
-      {0, "", {}, {3, 3}, true, true, "\x1b[4;4H\a"}};                            // the bell
+      {0, "", {}, {3, 3}, false, false, "\x1b[?25l\x1b[4;4H"},                    // hidden
+      {0, "", {}, {3, 3}, true, true, "\a\x1b[4;4H"}};                            // the bell
   // clang-format on
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
@@ -50,7 +50,7 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
       renderWriteOutput(screen, cells.data(), cell(int(text.size()), 1), {}, area, out);
     renderCursorPosition(screen, cursor, out);
     renderCursorInfo(screen, {25, visible}, out);
-    if (bell) queueAtCursor(out, "\a");
+    if (bell) renderBeep(out);
     EXPECT_EQ(written(out), bytes);
     EXPECT_EQ(written(out), "") << bytes;
   }

@@ -240,12 +240,11 @@ void sleepMilliseconds(std::uint32_t milliseconds) {
   ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(milliseconds, longestPollMs)));
 }
 
-// BEL on the terminal, which sounds (or flashes) as it is set to; the
-// frequency and length are the terminal's. Returns at once.
+// The frequency and length are the terminal's. Returns at once.
 void beep(std::uint32_t, std::uint32_t) {
   TerminalSession& session = terminalSession();
   if (session.outputIsTerminal) {
-    queueAtCursor(session.output, "\a");
+    renderBeep(session.output);
     writeTerminalOutput(session);
   }
 }

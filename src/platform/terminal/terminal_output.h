@@ -35,8 +35,7 @@ void queueCursorMove(TerminalOutput& output, Coord position);
 void leaveCursorAt(TerminalOutput& output, Coord position);
 
 // Queues bytes that act where the cursor stands (a line end, the cursor
-// query) or on no cell (BEL, the cursor's visibility); the pending move
-// goes before them.
+// query, the cursor shown); the pending move goes before them.
 void queueAtCursor(TerminalOutput& output, std::string_view bytes);
 
 // Queues the move to the pending position, which is then none.

@@ -129,8 +129,16 @@ bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& o
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out) {
   const bool wasVisible = screen.cursorInfo.visible;
   if (!setCursorShape(screen, info)) return false;
-  if (info.visible != wasVisible) queueAtCursor(out, info.visible ? "\x1b[?25h" : "\x1b[?25l");
+  if (info.visible == wasVisible) return true;
+  // Hiding acts on no cell; the cursor is shown where it is to stand.
+  if (info.visible) {
+    queueAtCursor(out, "\x1b[?25h");
+  } else {
+    out.bytes += "\x1b[?25l";
+  }
   return true;
 }
+
+void renderBeep(TerminalOutput& out) { out.bytes += '\a'; }
 
 }  // namespace quorvane::platform

@@ -48,5 +48,7 @@ bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t 
 bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out);
 // Only the cursor's visibility is shown; its size is the terminal's.
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out);
+// BEL, which sounds (or flashes) as the terminal is set to.
+void renderBeep(TerminalOutput& out);
 
 }  // namespace quorvane::platform
