@@ -22,17 +22,17 @@ namespace {
 TEST(TerminalRender, EachChangeAsTheBytesWritten) {
   // clang-format off
   const std::tuple<int, std::string_view, Coord, Coord, bool, bool, std::string_view> changes[] = {
-      {0, "d", {3, 3}, {4, 3}, true, false, "\x1b[4;4Hd\x1b[4;5H"},              // at the cursor
+      {0, "d", {3, 3}, {4, 3}, true, false, "d"},                                 // at the cursor
       {0, "Hi   ", {2, 0}, {3, 3}, true, false, "\x1b[1;3HHi\x1b[3X\x1b[4;4H"},    // elsewhere
       {0, "yz", {6, 2}, {0, 3}, true, false, "\x1b[3;7Hyz\x1b[4;1H"},              // a wrap
-      {1, "ok", {0, 3}, {2, 3}, true, false, "\x1b[4;1H\n\x1b[4;1Hok\x1b[4;3H"},  // a scroll
-      {0, "", {}, {3, 3}, false, false, "\x1b[?25l\x1b[4;4H"},                    // hidden
-      {0, "", {}, {3, 3}, true, true, "\a\x1b[4;4H"}};                            // the bell
+      {1, "ok", {0, 3}, {2, 3}, true, false, "\x1b[4;1H\nok"},                    // a scroll
+      {0, "", {}, {3, 3}, false, false, "\x1b[?25l"},                              // hidden
+      {0, "", {}, {3, 3}, true, true, "\a"}};                                      // the bell
   // clang-format on
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
-  const auto written = [&ends](TerminalOutput& out) {
-    writeQueuedOutput(out, ends[1]);
+  const auto written = [&ends](TerminalOutput& out, const ScreenModel& screen) {
+    writeQueuedOutput(out, screen.cursor, ends[1]);
     std::string bytes;
     readAvailable(ends[0], bytes, 4096);
     return bytes;
@@ -41,7 +41,7 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
     ScreenModel screen = makeScreen({8, 4}, 4);
     TerminalOutput out;
     renderCursorPosition(screen, {3, 3}, out);
-    written(out);
+    written(out, screen);
     std::vector<CharCell> cells(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) cells[i].byte = std::uint8_t(text[i]);
     SmallRect area{at.x, at.y, std::int16_t(at.x + int(text.size()) - 1), at.y};
@@ -51,8 +51,8 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
     renderCursorPosition(screen, cursor, out);
     renderCursorInfo(screen, {25, visible}, out);
     if (bell) renderBeep(out);
-    EXPECT_EQ(written(out), bytes);
-    EXPECT_EQ(written(out), "") << bytes;
+    EXPECT_EQ(written(out, screen), bytes);
+    EXPECT_EQ(written(out, screen), "") << bytes;
   }
   ::close(ends[0]);
   ::close(ends[1]);

@@ -45,9 +45,9 @@ void drawRow(const ScreenModel& screen, int row, int left, int right, TerminalOu
   queueCursorMove(out, cell(left, row));
   for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out.bytes);
   const int blanks = right - lastInk;
-  if (blanks == 1) {
-    out.bytes += ' ';
-  } else if (blanks > 1) {
+  if (blanks == 1) out.bytes += ' ';
+  noteCellsWritten(out, lastInk + 1 - left + (blanks == 1 ? 1 : 0), screen.size.x);
+  if (blanks > 1) {
     out.bytes += csi;
     out.bytes += std::to_string(blanks);
     out.bytes += 'X';
@@ -65,7 +65,6 @@ bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, C
                        SmallRect& target, TerminalOutput& out) {
   if (!writeCells(screen, cells, size, origin, target)) return false;
   drawSpan(screen, {target.left, target.top, target.right, target.bottom}, out);
-  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
@@ -95,7 +94,6 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
                          from.bottom + shiftY),
              out);
   }
-  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
@@ -116,14 +114,11 @@ bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t 
     drawRow(screen, static_cast<int>(rowStart / width), static_cast<int>(left),
             static_cast<int>(right), out);
   }
-  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
-bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out) {
-  if (!placeCursor(screen, position)) return false;
-  leaveCursorAt(out, screen.cursor);
-  return true;
+bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput&) {
+  return placeCursor(screen, position);
 }
 
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out) {
@@ -131,11 +126,8 @@ bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutpu
   if (!setCursorShape(screen, info)) return false;
   if (info.visible == wasVisible) return true;
   // Hiding acts on no cell; the cursor is shown where it is to stand.
-  if (info.visible) {
-    queueAtCursor(out, "\x1b[?25h");
-  } else {
-    out.bytes += "\x1b[?25l";
-  }
+  if (info.visible) queueCursorMove(out, screen.cursor);
+  out.bytes += info.visible ? "\x1b[?25h" : "\x1b[?25l";
   return true;
 }
 

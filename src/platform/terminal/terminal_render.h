@@ -30,9 +30,9 @@
 namespace quorvane::platform {
 
 // The console calls of the same names: each changes the model as the
-// console would, and on success queues the bytes that show the change,
-// with the model's cursor as the pending cursor position. A failing call
-// queues nothing.
+// console would, and on success queues the bytes that show the change;
+// the terminal's cursor is put where the model's stands when the queue is
+// written. A failing call queues nothing.
 bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
                        SmallRect& target, TerminalOutput& out);
 // Moving the whole buffer up by n rows (source (0, n, width - 1, height - 1)

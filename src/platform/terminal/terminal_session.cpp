@@ -60,8 +60,7 @@ int answerDescriptor() {
 // Keys that come meanwhile stay in it, and so does the answer owed when
 // it does not come in time: it is dropped when it comes.
 std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
-  queueAtCursor(session.output, cursorRequest);
-  writeTerminalOutput(session);
+  static_cast<void>(writeAll(STDOUT_FILENO, cursorRequest, sizeof cursorRequest - 1));
   intake.cursorAnswerOwed = true;
   const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
   for (std::int64_t now = monotonicMilliseconds(); now < deadline; now = monotonicMilliseconds()) {
@@ -84,13 +83,12 @@ Coord startingCursor() {
   if (descriptor >= 0) {
     KeyIntake& intake = descriptor == STDIN_FILENO ? session.intake : otherTerminal;
     if (const std::optional<Coord> answer = askCursor(descriptor, intake)) {
+      if (insideScreen(session.screen, *answer)) session.output.cursor = answer;
       return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
     }
   }
-  const Coord bottomLeft = cell(0, size.y - 1);
-  queueAtCursor(session.output, "\r\n");
-  leaveCursorAt(session.output, bottomLeft);
-  return bottomLeft;
+  session.output.bytes += "\r\n";
+  return cell(0, size.y - 1);
 }
 
 // The terminal's undo runs at exit, and when a control signal ends the
@@ -137,7 +135,9 @@ void readTerminalKeys(TerminalSession& current) {
 }
 
 void writeTerminalOutput(TerminalSession& current) {
-  writeQueuedOutput(current.output, STDOUT_FILENO);
+  if (current.outputIsTerminal) {
+    writeQueuedOutput(current.output, current.screen.cursor, STDOUT_FILENO);
+  }
 }
 
 }  // namespace quorvane::platform

@@ -55,7 +55,8 @@ TerminalSession& terminalSession();
 // Reads what standard input's terminal has sent and decodes it into keys.
 void readTerminalKeys(TerminalSession& current);
 
-// Writes what is queued for standard output's terminal.
+// Writes what is queued for standard output's terminal, its cursor put
+// where the screen model's stands.
 void writeTerminalOutput(TerminalSession& current);
 
 }  // namespace quorvane::platform
