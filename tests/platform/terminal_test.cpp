@@ -40,7 +40,7 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
   for (const auto& [scrolled, text, at, cursor, visible, bell, bytes] : changes) {
     ScreenModel screen = makeScreen({8, 4}, 4);
     TerminalOutput out;
-    renderCursorPosition(screen, {3, 3}, out);
+    placeCursor(screen, {3, 3});
     written(out, screen);
     std::vector<CharCell> cells(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) cells[i].byte = std::uint8_t(text[i]);
@@ -48,7 +48,7 @@ TEST(TerminalRender, EachChangeAsTheBytesWritten) {
     if (scrolled > 0) renderScroll(screen, {0, std::int16_t(scrolled), 7, 3}, {}, {}, out);
     if (!text.empty())
       renderWriteOutput(screen, cells.data(), cell(int(text.size()), 1), {}, area, out);
-    renderCursorPosition(screen, cursor, out);
+    placeCursor(screen, cursor);
     renderCursorInfo(screen, {25, visible}, out);
     if (bell) renderBeep(out);
     EXPECT_EQ(written(out, screen), bytes);

@@ -113,12 +113,12 @@ bool scrollConsoleScreenBuffer(ConsoleHandle output, const SmallRect& source, Co
   });
 }
 
+// Attributes are not drawn: the model changes, the terminal does not.
 bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
-    return renderFillAttributes(screen, attributes, count, from, filled, out);
-  });
+  ScreenModel* screen = screenOf(output);
+  return screen != nullptr && fillAttributes(*screen, attributes, count, from, filled);
 }
 
 bool fillConsoleOutputCharacter(ConsoleHandle output, std::uint8_t byte, std::uint32_t count,
@@ -129,10 +129,10 @@ bool fillConsoleOutputCharacter(ConsoleHandle output, std::uint8_t byte, std::ui
   });
 }
 
+// The terminal's cursor follows when the output queue is written.
 bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
-    return renderCursorPosition(screen, position, out);
-  });
+  ScreenModel* screen = screenOf(output);
+  return screen != nullptr && placeCursor(*screen, position);
 }
 
 // The window is the whole buffer and cannot move: only that rectangle is

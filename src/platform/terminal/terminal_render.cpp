@@ -97,11 +97,6 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
   return true;
 }
 
-bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, TerminalOutput&) {
-  return fillAttributes(screen, attributes, count, from, filled);
-}
-
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
                           std::uint32_t& filled, TerminalOutput& out) {
   if (!fillCharacters(screen, byte, count, from, filled)) return false;
@@ -115,10 +110,6 @@ bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t 
             static_cast<int>(right), out);
   }
   return true;
-}
-
-bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput&) {
-  return placeCursor(screen, position);
 }
 
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out) {

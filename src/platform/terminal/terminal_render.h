@@ -40,12 +40,8 @@ bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, C
 // row; any other move redraws the source and destination cells.
 bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
                   TerminalOutput& out);
-// Attributes are not drawn: the model changes, the terminal does not.
-bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, TerminalOutput& out);
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
                           std::uint32_t& filled, TerminalOutput& out);
-bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out);
 // Only the cursor's visibility is shown; its size is the terminal's.
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out);
 // BEL, which sounds (or flashes) as the terminal is set to.
