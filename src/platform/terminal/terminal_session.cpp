@@ -25,15 +25,6 @@ constexpr char cursorRequest[] = "\x1b[6n";
 
 TerminalSession session;
 
-// Whether the process may set the terminal's modes: it is in the
-// terminal's foreground, or the terminal is not its controlling terminal
-// at all (a terminal handed to it by another program), where no job
-// control can stop it for doing so.
-bool inForeground(int descriptor) {
-  const pid_t group = ::tcgetpgrp(descriptor);
-  return group == -1 || group == ::getpgrp();
-}
-
 Coord terminalSize(int descriptor) {
   winsize size{};
   if (::ioctl(descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
@@ -42,17 +33,12 @@ Coord terminalSize(int descriptor) {
   return cell(std::min<int>(size.ws_col, largestSide), std::min<int>(size.ws_row, largestSide));
 }
 
-// The descriptor the terminal answers on, switched to raw input; -1 when
-// there is none to be had.
-int answerDescriptor() {
-  if (session.inputIsTerminal) {
-    return inForeground(STDIN_FILENO) && enterRawInput(STDIN_FILENO) ? STDIN_FILENO : -1;
-  }
-  const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (terminal < 0) return -1;
-  if (inForeground(terminal) && enterRawInput(terminal)) return terminal;
-  ::close(terminal);
-  return -1;
+// The terminal keys come from: standard input when it is one, else, while
+// standard output is one, the process's terminal opened anew; -1: none.
+int keyboardTerminal() {
+  if (session.inputIsTerminal) return STDIN_FILENO;
+  if (!session.outputIsTerminal) return -1;
+  return ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
 }
 
 // Asks the terminal where its cursor is, and waits for the answer on
@@ -78,11 +64,10 @@ std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
 
 Coord startingCursor() {
   const Coord size = session.screen.size;
-  const int descriptor = answerDescriptor();
   KeyIntake otherTerminal;  // keys typed on /dev/tty are no console input
-  if (descriptor >= 0) {
-    KeyIntake& intake = descriptor == STDIN_FILENO ? session.intake : otherTerminal;
-    if (const std::optional<Coord> answer = askCursor(descriptor, intake)) {
+  if (session.rawInput >= 0) {
+    KeyIntake& intake = session.inputIsTerminal ? session.intake : otherTerminal;
+    if (const std::optional<Coord> answer = askCursor(session.rawInput, intake)) {
       if (insideScreen(session.screen, *answer)) session.output.cursor = answer;
       return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
     }
@@ -91,15 +76,11 @@ Coord startingCursor() {
   return cell(0, size.y - 1);
 }
 
-// The terminal's undo runs at exit, and when a control signal ends the
-// process. Should the list of exit routines be full, the signal handlers
-// still restore the terminal, and the shell does at a normal exit. The
-// queued output is written before the undo: the exit routines run in
-// reverse order.
-void armUndo() {
-  static_cast<void>(std::atexit(restoreTerminal));
-  static_cast<void>(std::atexit([] { writeTerminalOutput(session); }));
-  catchControlSignals();
+// Undoes the start, in reverse order.
+void finish() {
+  writeTerminalOutput(session);
+  restoreTerminal();
+  if (session.rawInput >= 0 && !session.inputIsTerminal) ::close(session.rawInput);
 }
 
 void start() {
@@ -108,8 +89,17 @@ void start() {
   ignoreBrokenPipe();
   session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
   session.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
-  if (session.inputIsTerminal || session.outputIsTerminal) armUndo();
-  if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);
+  if (!session.inputIsTerminal && !session.outputIsTerminal) return;
+  // Should the list of exit routines be full, the signal handlers still
+  // restore the terminal, and the shell does at a normal exit.
+  static_cast<void>(std::atexit(finish));
+  catchControlSignals();
+  const int keyboard = keyboardTerminal();
+  if (keyboard >= 0 && inForeground(keyboard) && enterRawInput(keyboard)) {
+    session.rawInput = keyboard;
+  } else if (keyboard >= 0 && !session.inputIsTerminal) {
+    ::close(keyboard);
+  }
   if (!session.outputIsTerminal) return;
   noteScreenOutput(STDOUT_FILENO);
   const Coord size = terminalSize(STDOUT_FILENO);
