@@ -17,42 +17,37 @@ namespace quorvane::platform {
 namespace {
 
 // Changes of an 8 x 4 screen whose cursor stands at 3,3, where the terminal's
-// does (rows scrolled up, text written at a cell, the cursor put on a cell and
-// shown or hidden, the bell), and the bytes written for each, once.
-TEST(TerminalRender, EachChangeAsTheBytesWritten) {
+// does (a scroll by a row or none, cells filled with x from a cell, the cursor
+// put on a cell and shown or hidden, the bell), and the fewest bytes that show
+// each, written once.
+TEST(TerminalRender, EachChangeAsTheFewestBytes) {
   // clang-format off
-  const std::tuple<int, std::string_view, Coord, Coord, bool, bool, std::string_view> changes[] = {
-      {0, "d", {3, 3}, {4, 3}, true, false, "d"},                                 // at the cursor
-      {0, "Hi   ", {2, 0}, {3, 3}, true, false, "\x1b[1;3HHi\x1b[3X\x1b[4;4H"},    // elsewhere
-      {0, "yz", {6, 2}, {0, 3}, true, false, "\x1b[3;7Hyz\x1b[4;1H"},              // a wrap
-      {1, "ok", {0, 3}, {2, 3}, true, false, "\x1b[4;1H\nok"},                    // a scroll
-      {0, "", {}, {3, 3}, false, false, "\x1b[?25l"},                              // hidden
-      {0, "", {}, {3, 3}, true, true, "\a"}};                                      // the bell
+  const std::tuple<bool, int, Coord, Coord, bool, bool, std::string_view> changes[] = {
+      {false, 1, {3, 3}, {4, 3}, true, false, "x"},                    // text at the cursor
+      {false, 2, {2, 0}, {3, 3}, true, false, "\x1b[1;3Hxx\x1b[4;4H"},  // elsewhere
+      {false, 2, {6, 2}, {0, 3}, true, false, "\x1b[3;7Hxx\x1b[4;1H"},  // a wrap
+      {true, 2, {0, 3}, {2, 3}, true, false, "\x1b[4;1H\nxx"},          // a scroll
+      {false, 0, {}, {3, 3}, false, false, "\x1b[?25l"},                // hidden
+      {false, 0, {}, {3, 3}, true, true, "\a"}};                        // the bell
   // clang-format on
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
-  const auto written = [&ends](TerminalOutput& out, const ScreenModel& screen) {
-    writeQueuedOutput(out, screen.cursor, ends[1]);
-    std::string bytes;
-    readAvailable(ends[0], bytes, 4096);
-    return bytes;
-  };
-  for (const auto& [scrolled, text, at, cursor, visible, bell, bytes] : changes) {
+  for (const auto& [scrolled, count, at, cursor, visible, bell, bytes] : changes) {
     ScreenModel screen = makeScreen({8, 4}, 4);
-    TerminalOutput out;
-    placeCursor(screen, {3, 3});
-    written(out, screen);
-    std::vector<CharCell> cells(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) cells[i].byte = std::uint8_t(text[i]);
-    SmallRect area{at.x, at.y, std::int16_t(at.x + int(text.size()) - 1), at.y};
-    if (scrolled > 0) renderScroll(screen, {0, std::int16_t(scrolled), 7, 3}, {}, {}, out);
-    if (!text.empty())
-      renderWriteOutput(screen, cells.data(), cell(int(text.size()), 1), {}, area, out);
+    screen.cursor = {3, 3};
+    TerminalOutput out{"", screen.cursor};  // the terminal's cursor where the model's is
+    std::uint32_t filled = 0;
+    if (scrolled) renderScroll(screen, {0, 1, 7, 3}, {}, {}, out);
+    if (count > 0) renderFillCharacters(screen, 'x', std::uint32_t(count), at, filled, out);
     placeCursor(screen, cursor);
     renderCursorInfo(screen, {25, visible}, out);
     if (bell) renderBeep(out);
-    EXPECT_EQ(written(out, screen), bytes);
-    EXPECT_EQ(written(out, screen), "") << bytes;
+    for (const std::string_view expected : {bytes, std::string_view()}) {
+      writeQueuedOutput(out, screen.cursor, ends[1]);
+      std::string written;
+      readAvailable(ends[0], written, 4096);
+      EXPECT_EQ(written, expected);
+    }
   }
   ::close(ends[0]);
   ::close(ends[1]);
