@@ -78,7 +78,6 @@ TEST(ControlSignalsDeathTest, EachSignalReachesTheRoutineOrEndsTheProcess) {
   const std::tuple<int, Routine, int, bool, bool> cases[] = {
       {SIGHUP, handled, ctrlCloseEvent, true, false},
       {SIGTERM, handled, ctrlShutdownEvent, true, false},
-      {SIGINT, handled, ctrlCEvent, false, false},
       {SIGQUIT, handled, ctrlBreakEvent, false, false},
       {SIGINT, refused, ctrlCEvent, false, true},
       {SIGTERM, removed, -1, false, true},
