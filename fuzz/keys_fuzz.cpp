@@ -55,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::takeBytes(
         intake, {reinterpret_cast<const char*>(data) + at, std::min<std::size_t>(3, size - at)},
         now);
-    platform::settle(intake, now, true);
+    platform::decodePending(intake, now, true);
   }
-  platform::settle(intake, now + 1000, false);
+  platform::decodePending(intake, now + 1000, false);
   check(intake.pending.empty() && intake.keys.size() <= platform::keyCapacity,
         "nothing left undecoded once nothing more comes, and no more keys than kept");
   return 0;

@@ -106,18 +106,26 @@ bool scrollCells(ScreenModel& screen, const SmallRect& source, Coord destination
                              static_cast<std::int16_t>(from.top + shiftY),
                              static_cast<std::int16_t>(from.right + shiftX),
                              static_cast<std::int16_t>(from.bottom + shiftY)};
-  const std::vector<CharCell> before = screen.cells;
-  for (int y = from.top; y <= from.bottom; ++y) {
-    for (int x = from.left; x <= from.right; ++x) {
-      if (!contains(landing, x, y)) {
-        screen.cells[indexOf(screen, x, y)] = fill;
-      }
+  if (shiftX == 0 && shiftY == 0) return true;
+  // The cells move in place, each row read before it is written over: the
+  // rows from the top when they move up, from the bottom when they move down.
+  const SmallRect to = clipped(screen, landing);
+  CharCell* const cells = screen.cells.data();
+  const int rows = isEmpty(to) ? 0 : to.bottom - to.top + 1;
+  for (int i = 0; i < rows; ++i) {
+    const int y = shiftY > 0 ? to.bottom - i : to.top + i;
+    const CharCell* const first = cells + indexOf(screen, to.left - shiftX, y - shiftY);
+    const CharCell* const last = first + (to.right - to.left + 1);
+    CharCell* const target = cells + indexOf(screen, to.left, y);
+    if (shiftX > 0) {
+      std::copy_backward(first, last, target + (last - first));
+    } else {
+      std::copy(first, last, target);
     }
   }
-  const SmallRect to = clipped(screen, landing);
-  for (int y = to.top; y <= to.bottom; ++y) {
-    for (int x = to.left; x <= to.right; ++x) {
-      screen.cells[indexOf(screen, x, y)] = before[indexOf(screen, x - shiftX, y - shiftY)];
+  for (int y = from.top; y <= from.bottom; ++y) {
+    for (int x = from.left; x <= from.right; ++x) {
+      if (!contains(landing, x, y)) cells[indexOf(screen, x, y)] = fill;
     }
   }
   return true;

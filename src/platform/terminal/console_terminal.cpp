@@ -49,15 +49,34 @@ ScreenModel* screenOf(ConsoleHandle handle) {
   return isOutputHandle(handle) && session.outputIsTerminal ? &session.screen : nullptr;
 }
 
-// Runs a render step on the model of handle, queueing what it yields.
+// Carries out a console call that changes the screen buffer behind handle:
+// step, a render step, changes the model and queues the bytes that show
+// it; a queue grown to outputQueueLimit is written at once.
 template <typename Step>
-bool renderOnto(ConsoleHandle handle, Step step) {
+bool changeScreen(ConsoleHandle handle, Step step) {
   ScreenModel* screen = screenOf(handle);
   if (screen == nullptr) return false;
-  TerminalOutput& output = terminalSession().output;
-  if (!step(*screen, output)) return false;
-  if (output.bytes.size() >= outputQueueLimit) flushScreen();
+  TerminalSession& session = terminalSession();
+  if (!step(*screen, session.output)) return false;
+  if (session.output.bytes.size() >= outputQueueLimit) writeTerminalOutput(session);
   return true;
+}
+
+// Waits at most timeoutMs for standard input's terminal to send more. A
+// partial escape sequence has been read off the terminal already, so the
+// poll does not see it: the wait is cut to the moment it is decoded as it
+// stands. False when a signal ended the wait.
+bool waitForTerminalBytes(const TerminalSession& session, std::uint32_t timeoutMs) {
+  std::int64_t wait = std::min<std::int64_t>(timeoutMs, longestPollMs);
+  const std::int64_t untilDecoded = msUntilDecoded(session.intake, monotonicMilliseconds());
+  if (untilDecoded >= 0) wait = std::min(wait, untilDecoded);
+  return waitReadable(STDIN_FILENO, static_cast<int>(wait)) != WaitOutcome::interrupted;
+}
+
+// Reads and decodes what the terminal has sent; whether a key is waiting.
+bool keyPending(TerminalSession& session) {
+  readTerminalKeys(session);
+  return !session.intake.keys.empty();
 }
 
 }  // namespace
@@ -101,38 +120,38 @@ bool getConsoleScreenBufferInfo(ConsoleHandle output, ScreenBufferInfo& info) {
 
 bool writeConsoleOutput(ConsoleHandle output, const CharCell* cells, Coord size, Coord origin,
                         SmallRect& target) {
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+  return changeScreen(output, [&](ScreenModel& screen, TerminalOutput& out) {
     return renderWriteOutput(screen, cells, size, origin, target, out);
   });
 }
 
 bool scrollConsoleScreenBuffer(ConsoleHandle output, const SmallRect& source, Coord destination,
                                CharCell fill) {
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+  return changeScreen(output, [&](ScreenModel& screen, TerminalOutput& out) {
     return renderScroll(screen, source, destination, fill, out);
   });
 }
 
+// Attributes are not drawn: the model changes, the terminal does not.
 bool fillConsoleOutputAttribute(ConsoleHandle output, std::uint16_t attributes, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
-    return renderFillAttributes(screen, attributes, count, from, filled, out);
-  });
+  ScreenModel* screen = screenOf(output);
+  return screen != nullptr && fillAttributes(*screen, attributes, count, from, filled);
 }
 
 bool fillConsoleOutputCharacter(ConsoleHandle output, std::uint8_t byte, std::uint32_t count,
                                 Coord from, std::uint32_t& filled) {
   filled = 0;
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+  return changeScreen(output, [&](ScreenModel& screen, TerminalOutput& out) {
     return renderFillCharacters(screen, byte, count, from, filled, out);
   });
 }
 
+// The terminal's cursor follows when the output queue is written.
 bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
-    return renderCursorPosition(screen, position, out);
-  });
+  ScreenModel* screen = screenOf(output);
+  return screen != nullptr && placeCursor(*screen, position);
 }
 
 // The window is the whole buffer and cannot move: only that rectangle is
@@ -155,7 +174,7 @@ bool getConsoleCursorInfo(ConsoleHandle output, CursorInfo& info) {
 }
 
 bool setConsoleCursorInfo(ConsoleHandle output, const CursorInfo& info) {
-  return renderOnto(output, [&](ScreenModel& screen, TerminalOutput& out) {
+  return changeScreen(output, [&](ScreenModel& screen, TerminalOutput& out) {
     return renderCursorInfo(screen, info, out);
   });
 }
@@ -173,8 +192,7 @@ bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& c
   count = 0;
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
-  readTerminalKeys(session);
-  if (!session.intake.keys.empty()) {
+  if (keyPending(session)) {
     record = {InputEventType::key, session.intake.keys.front()};
     count = 1;
   }
@@ -187,8 +205,7 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
   for (;;) {
-    readTerminalKeys(session);
-    if (!session.intake.keys.empty()) {
+    if (keyPending(session)) {
       record = {InputEventType::key, session.intake.keys.front()};
       session.intake.keys.pop_front();
       return true;
@@ -198,25 +215,16 @@ bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
   }
 }
 
-// A partial escape sequence has been read off the terminal already, so the
-// poll does not see it: the wait is cut to the moment it is decoded as it
-// stands. A signal ends the wait early.
+// What is queued is written first. A signal ends the wait early.
 bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
-  flushScreen();
-  const bool console = isConsoleInput(input);
   TerminalSession& session = terminalSession();
-  if (!console || session.inputEnded) {
+  if (!isConsoleInput(input) || session.inputEnded) {
     sleepMilliseconds(timeoutMs);
     return false;
   }
-  readTerminalKeys(session);
-  if (!session.intake.keys.empty()) return true;
-  std::int64_t wait = std::min<std::int64_t>(timeoutMs, longestPollMs);
-  const std::int64_t untilSettled = msUntilSettled(session.intake, monotonicMilliseconds());
-  if (untilSettled >= 0) wait = std::min(wait, untilSettled);
-  if (waitReadable(STDIN_FILENO, static_cast<int>(wait)) == WaitOutcome::interrupted) return false;
-  readTerminalKeys(session);
-  return !session.intake.keys.empty();
+  writeTerminalOutput(session);
+  if (keyPending(session)) return true;
+  return waitForTerminalBytes(session, timeoutMs) && keyPending(session);
 }
 
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
@@ -229,24 +237,23 @@ bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
 }
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
-  flushScreen();
+  writeTerminalOutput(terminalSession());
   return std::fread(bytes, 1, count, stdin);
 }
 
 // Ends early when a signal comes, so that a waiting loop sees at once what
 // the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
-  flushScreen();
+  writeTerminalOutput(terminalSession());
   ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(milliseconds, longestPollMs)));
 }
 
-// BEL on the terminal, which sounds (or flashes) as it is set to; the
-// frequency and length are the terminal's. Returns at once.
+// The frequency and length are the terminal's. Returns at once.
 void beep(std::uint32_t, std::uint32_t) {
   TerminalSession& session = terminalSession();
   if (session.outputIsTerminal) {
-    queueAtCursor(session.output, "\a");
-    flushScreen();
+    renderBeep(session.output);
+    writeTerminalOutput(session);
   }
 }
 

@@ -112,9 +112,9 @@ KeyEventRecord makeKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::ui
 }
 
 DecodedKey found(const KeyEventRecord& key, std::size_t consumed) {
-  return {DecodeStatus::key, consumed, key};
+  return {DecodeStatus::key, consumed, key, {}};
 }
-DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}}; }
+DecodedKey ignored(std::size_t consumed) { return {DecodeStatus::ignored, consumed, {}, {}}; }
 DecodedKey needMore() { return {}; }
 
 // The character whose key, pressed with Ctrl, sends a control byte: a
@@ -157,13 +157,13 @@ const KeySequence* findSequence(Introducer introducer, int number, std::uint8_t 
   return nullptr;
 }
 
-// The shape of an escape sequence: Esc, '[' or 'O', parameter bytes
+// The shape of an escape sequence: Esc, its introducer, parameter bytes
 // (0x30-0x3F), intermediate bytes (0x20-0x2F) and one final byte
-// (0x40-0x7E). The Linux console's Esc [ [ letter is taken as a final
-// byte after the parameter "[".
+// (0x40-0x7E). The Linux console's Esc [ [ has a final byte only.
 struct SequenceShape {
   enum { complete, unfinished, broken } kind = unfinished;
   std::size_t length = 0;  // bytes taken, up to the offending one when broken
+  Introducer introducer = csi;
   std::string_view parameters;
   bool intermediates = false;
   std::uint8_t finalByte = 0;
@@ -171,21 +171,23 @@ struct SequenceShape {
 
 bool isFinalByte(std::uint8_t byte) { return byte >= 0x40 && byte <= 0x7E; }
 
+// The shape of bytes that begin with Esc and '[' or 'O'.
 SequenceShape shapeOf(std::span<const std::uint8_t> bytes) {
-  const auto text = [&bytes](std::size_t from, std::size_t to) {
-    return std::string_view(reinterpret_cast<const char*>(bytes.data()) + from, to - from);
-  };
   SequenceShape shape;
   std::size_t i = 2;
-  if (bytes[1] == '[' && bytes.size() > 2 && bytes[2] == '[') {
-    if (bytes.size() < 4) return shape;
-    if (!isFinalByte(bytes[3])) return {SequenceShape::broken, 3, {}, false, 0};
-    return {SequenceShape::complete, 4, text(2, 3), false, bytes[3]};
+  if (bytes[1] == 'O') {
+    shape.introducer = ss3;
+  } else if (bytes.size() > 2 && bytes[2] == '[') {
+    shape.introducer = linuxConsole;
+    i = 3;
   }
-  while (i < bytes.size() && bytes[i] >= 0x30 && bytes[i] <= 0x3F) ++i;
-  shape.parameters = text(2, i);
+  const bool finalOnly = shape.introducer == linuxConsole;
+  const std::size_t parametersStart = i;
+  while (!finalOnly && i < bytes.size() && bytes[i] >= 0x30 && bytes[i] <= 0x3F) ++i;
+  shape.parameters = std::string_view(reinterpret_cast<const char*>(bytes.data()) + parametersStart,
+                                      i - parametersStart);
   const std::size_t intermediatesStart = i;
-  while (i < bytes.size() && bytes[i] >= 0x20 && bytes[i] <= 0x2F) ++i;
+  while (!finalOnly && i < bytes.size() && bytes[i] >= 0x20 && bytes[i] <= 0x2F) ++i;
   shape.intermediates = i > intermediatesStart;
   shape.length = i;
   if (i >= longestSequence) {
@@ -242,12 +244,11 @@ std::optional<KeyEventRecord> keyOfRow(const KeySequence* row,
 
 // The key of a complete sequence: the table's row for its unmodified form,
 // with the modifiers of its parameter.
-std::optional<KeyEventRecord> keyOfSequence(std::uint8_t introducerByte,
-                                            const SequenceShape& shape) {
+std::optional<KeyEventRecord> keyOfSequence(const SequenceShape& shape) {
   if (shape.intermediates) return std::nullopt;
-  const Introducer introducer = introducerByte == '[' ? csi : ss3;
+  const Introducer introducer = shape.introducer;
   const std::uint8_t finalByte = shape.finalByte;
-  if (shape.parameters == "[") return keyOfRow(findSequence(linuxConsole, 0, finalByte), 0);
+  if (introducer == linuxConsole) return keyOfRow(findSequence(linuxConsole, 0, finalByte), 0);
   const std::optional<Parameters> parameters = parametersOf(shape.parameters);
   if (!parameters) return std::nullopt;
   const int first = parameters->values[0];
@@ -272,6 +273,17 @@ std::optional<KeyEventRecord> keyOfSequence(std::uint8_t introducerByte,
     if (row == nullptr) row = findSequence(introducer == csi ? ss3 : csi, 0, finalByte);
   }
   return keyOfRow(row, modifiers);
+}
+
+// The cell of a cursor position report, Esc [ row ; column R (1-based).
+std::optional<Coord> reportedCursor(const SequenceShape& shape) {
+  if (shape.introducer != csi || shape.finalByte != 'R' || shape.intermediates) return std::nullopt;
+  const std::optional<Parameters> parameters = parametersOf(shape.parameters);
+  if (!parameters || parameters->count != 2 || parameters->values[0] < 0 ||
+      parameters->values[1] < 0) {
+    return std::nullopt;
+  }
+  return cell(std::max(parameters->values[1], 1) - 1, std::max(parameters->values[0], 1) - 1);
 }
 
 // A UTF-8 character, as its byte in code page 437 with no key of its own.
@@ -331,7 +343,10 @@ DecodedKey decodeEscape(std::span<const std::uint8_t> bytes, bool moreMayFollow,
       case SequenceShape::complete:
         break;
     }
-    const std::optional<KeyEventRecord> key = keyOfSequence(introducer, shape);
+    const std::optional<KeyEventRecord> key = keyOfSequence(shape);
+    if (const std::optional<Coord> cursor = reportedCursor(shape)) {
+      return {DecodeStatus::cursorReport, shape.length, key.value_or(KeyEventRecord{}), *cursor};
+    }
     return key ? found(*key, shape.length) : ignored(shape.length);
   }
   if (!altPrefix) return found(singleByteKey(esc), 1);

@@ -12,15 +12,17 @@
 namespace quorvane::platform {
 
 enum class DecodeStatus {
-  key,       // a key was decoded from the first consumed bytes
-  ignored,   // the first consumed bytes stand for no key and are dropped
-  needMore,  // the bytes begin a sequence that is not complete yet
+  key,           // a key was decoded from the first consumed bytes
+  cursorReport,  // the first consumed bytes tell where the terminal's cursor is
+  ignored,       // the first consumed bytes stand for no key and are dropped
+  needMore,      // the bytes begin a sequence that is not complete yet
 };
 
 struct DecodedKey {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t consumed = 0;  // 0 with needMore
-  KeyEventRecord key;        // with key: key down, repeat count 1
+  KeyEventRecord key;  // with key, and with a report that is a key too: key down, repeat count 1
+  Coord cursor;        // with cursorReport: the cell reported, 0-based
 };
 
 // Decodes the first key of bytes.
@@ -38,6 +40,10 @@ struct DecodedKey {
 // keys; UTF-8 characters that code page 437 has, as their byte with no
 // key. Anything else, such as unknown sequences or characters outside the
 // code page, is ignored whole.
+//
+// The terminal's answer to CSI 6 n, Esc [ row ; column R, is a cursor
+// report. Esc [ 1 ; m R is also F3 with modifiers: such a report carries
+// that key as well, and the caller tells which of the two it is.
 DecodedKey decodeKey(std::span<const std::uint8_t> bytes, bool moreMayFollow);
 
 }  // namespace quorvane::platform

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 
-#include "platform/terminal/cursor_report.h"
 #include "platform/terminal/key_decoder.h"
 
 namespace quorvane::platform {
@@ -14,10 +13,8 @@ void takeBytes(KeyIntake& intake, std::string_view bytes, std::int64_t nowMs) {
   intake.lastArrivalMs = nowMs;
 }
 
-void settle(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
-  if (intake.cursorReportOutstanding && takeCursorReport(intake.pending)) {
-    intake.cursorReportOutstanding = false;
-  }
+std::optional<Coord> decodePending(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
+  std::optional<Coord> answer;
   const bool waitOver = !moreMayCome || nowMs - intake.lastArrivalMs >= escapeTimeoutMs;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(intake.pending.data());
   std::size_t done = 0;
@@ -26,14 +23,18 @@ void settle(KeyIntake& intake, std::int64_t nowMs, bool moreMayCome) {
         decodeKey(std::span(bytes + done, intake.pending.size() - done), !waitOver);
     if (decoded.status == DecodeStatus::needMore) break;
     done += decoded.consumed;
-    if (decoded.status == DecodeStatus::key && intake.keys.size() < keyCapacity) {
+    if (decoded.status == DecodeStatus::cursorReport && intake.cursorAnswerOwed) {
+      intake.cursorAnswerOwed = false;
+      answer = decoded.cursor;
+    } else if (decoded.key.keyDown && intake.keys.size() < keyCapacity) {  // also a report's key
       intake.keys.push_back(decoded.key);
     }
   }
   intake.pending.erase(0, done);
+  return answer;
 }
 
-std::int64_t msUntilSettled(const KeyIntake& intake, std::int64_t nowMs) {
+std::int64_t msUntilDecoded(const KeyIntake& intake, std::int64_t nowMs) {
   if (intake.pending.empty()) return -1;
   return std::max<std::int64_t>(intake.lastArrivalMs + escapeTimeoutMs - nowMs, 0);
 }

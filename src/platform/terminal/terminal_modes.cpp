@@ -32,16 +32,12 @@ void disableDelayedSuspend(termios& modes) { modes.c_cc[VDSUSP] = disabledKey; }
 void disableDelayedSuspend(termios&) {}
 #endif
 
-// Whether another process group has the terminal in the foreground: the
-// process was sent to the background, and the terminal belongs to the
-// shell now, which has set it up as it wants it. Touching it would also
-// stop the process (SIGTTOU). Async-signal-safe.
-bool ownedByOthers(int descriptor) noexcept {
-  const pid_t group = ::tcgetpgrp(descriptor);
-  return group != -1 && group != ::getpgrp();
-}
-
 }  // namespace
+
+bool inForeground(int descriptor) noexcept {
+  const pid_t group = ::tcgetpgrp(descriptor);
+  return group == -1 || group == ::getpgrp();
+}
 
 bool enterRawInput(int descriptor) {
   const int switched = rawDescriptor.load();
@@ -66,12 +62,14 @@ void noteScreenOutput(int descriptor) {
 
 void restoreTerminal() noexcept {
   const int screen = screenDescriptor.load();
-  // A terminal that is gone fails both calls; nothing more can be done.
-  if (screen >= 0 && !ownedByOthers(screen)) {
+  // A terminal another process group has in the foreground belongs to the
+  // shell now, which has set it up as it wants it; touching it would also
+  // stop the process (SIGTTOU). A terminal that is gone fails both calls.
+  if (screen >= 0 && inForeground(screen)) {
     static_cast<void>(writeAll(screen, undoOutput, sizeof undoOutput - 1));
   }
   const int raw = rawDescriptor.load();
-  if (raw >= 0 && !ownedByOthers(raw)) static_cast<void>(::tcsetattr(raw, TCSANOW, &originalModes));
+  if (raw >= 0 && inForeground(raw)) static_cast<void>(::tcsetattr(raw, TCSANOW, &originalModes));
 }
 
 }  // namespace quorvane::platform

@@ -8,6 +8,12 @@
 
 namespace quorvane::platform {
 
+// Whether the process may set the modes of the terminal of descriptor: it
+// has the terminal in the foreground, or the terminal is not its
+// controlling terminal at all (one handed to it by another program), where
+// no job control can stop it for doing so. Async-signal-safe.
+bool inForeground(int descriptor) noexcept;
+
 // Switches the terminal of descriptor to raw input: no line editing, no
 // echo, no CR to NL translation, no flow control, no suspend key, reads
 // that return at once (VMIN 0, VTIME 0). ISIG stays on: Ctrl+C and the

@@ -4,8 +4,9 @@
 
 namespace quorvane::platform {
 
-void moveCursor(TerminalOutput& output, Coord position) {
-  output.cursor.reset();
+void queueCursorMove(TerminalOutput& output, Coord position) {
+  if (output.cursor && output.cursor->x == position.x && output.cursor->y == position.y) return;
+  output.cursor = position;
   output.bytes += "\x1b[";
   output.bytes += std::to_string(position.y + 1);
   output.bytes += ';';
@@ -13,21 +14,19 @@ void moveCursor(TerminalOutput& output, Coord position) {
   output.bytes += 'H';
 }
 
-void leaveCursorAt(TerminalOutput& output, Coord position) { output.cursor = position; }
-
-void queueAtCursor(TerminalOutput& output, std::string_view bytes) {
-  queuePendingCursor(output);
-  output.bytes += bytes;
+void noteCellsWritten(TerminalOutput& output, int count, int width) {
+  if (!output.cursor || count == 0) return;
+  if (output.cursor->x + count >= width) {
+    output.cursor.reset();
+  } else {
+    output.cursor->x = static_cast<std::int16_t>(output.cursor->x + count);
+  }
 }
 
-void queuePendingCursor(TerminalOutput& output) {
-  if (output.cursor) moveCursor(output, *output.cursor);
-}
-
-void writeOutput(TerminalOutput& output, int descriptor) {
-  queuePendingCursor(output);
+void writeQueuedOutput(TerminalOutput& output, Coord cursor, int descriptor) {
+  queueCursorMove(output, cursor);
   if (output.bytes.empty()) return;
-  static_cast<void>(writeAll(descriptor, output.bytes.data(), output.bytes.size()));
+  if (!writeAll(descriptor, output.bytes.data(), output.bytes.size())) output.cursor.reset();
   output.bytes.clear();
 }
 

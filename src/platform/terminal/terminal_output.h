@@ -4,17 +4,14 @@
 // for input or time, at a beep, at the process end, and once
 // outputQueueLimit bytes have gathered.
 //
-// The cursor's place is queued apart from the bytes: a pending position,
-// sent as one cursor move (CSI row ; column H) before bytes that act where
-// the cursor stands, and at the end of a write. Bytes that begin with a
-// move of their own, such as a row drawn, make it moot, so that a cursor
-// placed after every console call costs nothing while more drawing
-// follows.
+// The queue keeps where the terminal's cursor stands once its bytes are
+// written, as far as they tell, and sends a cursor move (CSI row ; column
+// H) only where the cursor is wanted elsewhere: drawing that goes on where
+// the last ended, or a cursor left where it stands, costs no move.
 
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "platform/console.h"
 
@@ -24,26 +21,22 @@ inline constexpr std::size_t outputQueueLimit = 16384;
 
 struct TerminalOutput {
   std::string bytes;            // queued, not written yet
-  std::optional<Coord> cursor;  // where the cursor is to stand after them
+  std::optional<Coord> cursor;  // where the terminal's cursor stands after them; none: not known
 };
 
-// Queues a cursor move to position for the bytes that follow it; a
-// pending position is dropped.
-void moveCursor(TerminalOutput& output, Coord position);
+// Queues a move of the terminal's cursor to position, unless it stands
+// there already.
+void queueCursorMove(TerminalOutput& output, Coord position);
 
-// Makes position the pending one, in place of any other.
-void leaveCursorAt(TerminalOutput& output, Coord position);
+// Notes that count cells were written from the cursor on, in a row width
+// cells wide: the cursor stands after them. Once the last column is
+// written, the terminal's deferred wrap leaves it in a state no move can
+// be saved on, taken as not known.
+void noteCellsWritten(TerminalOutput& output, int count, int width);
 
-// Queues bytes that act where the cursor stands (a line end, the cursor
-// query) or on no cell (BEL, the cursor's visibility); the pending move
-// goes before them.
-void queueAtCursor(TerminalOutput& output, std::string_view bytes);
-
-// Queues the move to the pending position, which is then none.
-void queuePendingCursor(TerminalOutput& output);
-
-// Writes what is queued to descriptor in one write, the pending move
-// last, and empties the queue. A terminal that is gone takes nothing.
-void writeOutput(TerminalOutput& output, int descriptor);
+// Writes what is queued to descriptor in one write, after a move of the
+// cursor to where it is to stand, and empties the queue. A terminal that is
+// gone takes nothing, and its cursor is no longer known.
+void writeQueuedOutput(TerminalOutput& output, Coord cursor, int descriptor);
 
 }  // namespace quorvane::platform

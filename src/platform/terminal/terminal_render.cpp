@@ -42,12 +42,12 @@ void drawRow(const ScreenModel& screen, int row, int left, int right, TerminalOu
       break;
     }
   }
-  moveCursor(out, cell(left, row));
+  queueCursorMove(out, cell(left, row));
   for (int x = left; x <= lastInk; ++x) appendGlyph(cellAt(screen, cell(x, row)).byte, out.bytes);
   const int blanks = right - lastInk;
-  if (blanks == 1) {
-    out.bytes += ' ';
-  } else if (blanks > 1) {
+  if (blanks == 1) out.bytes += ' ';
+  noteCellsWritten(out, lastInk + 1 - left + (blanks == 1 ? 1 : 0), screen.size.x);
+  if (blanks > 1) {
     out.bytes += csi;
     out.bytes += std::to_string(blanks);
     out.bytes += 'X';
@@ -65,7 +65,6 @@ bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, C
                        SmallRect& target, TerminalOutput& out) {
   if (!writeCells(screen, cells, size, origin, target)) return false;
   drawSpan(screen, {target.left, target.top, target.right, target.bottom}, out);
-  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
@@ -79,7 +78,7 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
                              rows < height && source.bottom == height - 1 && destination.x == 0 &&
                              destination.y == 0;
   if (wholeBufferUp) {
-    moveCursor(out, cell(0, height - 1));
+    queueCursorMove(out, cell(0, height - 1));
     out.bytes.append(static_cast<std::size_t>(rows), '\n');
     // The terminal brings in blank rows; a fill that is not blank is drawn.
     for (int y = height - rows; y < height; ++y) {
@@ -95,13 +94,7 @@ bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destinatio
                          from.bottom + shiftY),
              out);
   }
-  leaveCursorAt(out, screen.cursor);
   return true;
-}
-
-bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, TerminalOutput&) {
-  return fillAttributes(screen, attributes, count, from, filled);
 }
 
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
@@ -116,21 +109,19 @@ bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t 
     drawRow(screen, static_cast<int>(rowStart / width), static_cast<int>(left),
             static_cast<int>(right), out);
   }
-  leaveCursorAt(out, screen.cursor);
-  return true;
-}
-
-bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out) {
-  if (!placeCursor(screen, position)) return false;
-  leaveCursorAt(out, screen.cursor);
   return true;
 }
 
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out) {
   const bool wasVisible = screen.cursorInfo.visible;
   if (!setCursorShape(screen, info)) return false;
-  if (info.visible != wasVisible) queueAtCursor(out, info.visible ? "\x1b[?25h" : "\x1b[?25l");
+  if (info.visible == wasVisible) return true;
+  // Hiding acts on no cell; the cursor is shown where it is to stand.
+  if (info.visible) queueCursorMove(out, screen.cursor);
+  out.bytes += info.visible ? "\x1b[?25h" : "\x1b[?25l";
   return true;
 }
+
+void renderBeep(TerminalOutput& out) { out.bytes += '\a'; }
 
 }  // namespace quorvane::platform

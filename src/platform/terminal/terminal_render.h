@@ -30,9 +30,9 @@
 namespace quorvane::platform {
 
 // The console calls of the same names: each changes the model as the
-// console would, and on success queues the bytes that show the change,
-// with the model's cursor as the pending cursor position. A failing call
-// queues nothing.
+// console would, and on success queues the bytes that show the change;
+// the terminal's cursor is put where the model's stands when the queue is
+// written. A failing call queues nothing.
 bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
                        SmallRect& target, TerminalOutput& out);
 // Moving the whole buffer up by n rows (source (0, n, width - 1, height - 1)
@@ -40,13 +40,11 @@ bool renderWriteOutput(ScreenModel& screen, const CharCell* cells, Coord size, C
 // row; any other move redraws the source and destination cells.
 bool renderScroll(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill,
                   TerminalOutput& out);
-// Attributes are not drawn: the model changes, the terminal does not.
-bool renderFillAttributes(ScreenModel& screen, std::uint16_t attributes, std::uint32_t count,
-                          Coord from, std::uint32_t& filled, TerminalOutput& out);
 bool renderFillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count, Coord from,
                           std::uint32_t& filled, TerminalOutput& out);
-bool renderCursorPosition(ScreenModel& screen, Coord position, TerminalOutput& out);
 // Only the cursor's visibility is shown; its size is the terminal's.
 bool renderCursorInfo(ScreenModel& screen, const CursorInfo& info, TerminalOutput& out);
+// BEL, which sounds (or flashes) as the terminal is set to.
+void renderBeep(TerminalOutput& out);
 
 }  // namespace quorvane::platform

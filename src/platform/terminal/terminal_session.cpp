@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/terminal/control_signals.h"
-#include "platform/terminal/cursor_report.h"
 #include "platform/terminal/descriptor_io.h"
 #include "platform/terminal/terminal_modes.h"
 
@@ -21,17 +20,10 @@ namespace {
 constexpr int largestSide = 1000;
 // Bytes read from the terminal at one time at most.
 constexpr std::size_t readLimit = 4096;
+// Where is the cursor? The device status report 6.
+constexpr char cursorRequest[] = "\x1b[6n";
 
 TerminalSession session;
-
-// Whether the process may set the terminal's modes: it is in the
-// terminal's foreground, or the terminal is not its controlling terminal
-// at all (a terminal handed to it by another program), where no job
-// control can stop it for doing so.
-bool inForeground(int descriptor) {
-  const pid_t group = ::tcgetpgrp(descriptor);
-  return group == -1 || group == ::getpgrp();
-}
 
 Coord terminalSize(int descriptor) {
   winsize size{};
@@ -41,65 +33,54 @@ Coord terminalSize(int descriptor) {
   return cell(std::min<int>(size.ws_col, largestSide), std::min<int>(size.ws_row, largestSide));
 }
 
-// The descriptor the terminal answers on, switched to raw input; -1 when
-// there is none to be had.
-int answerDescriptor() {
-  if (session.inputIsTerminal) {
-    return inForeground(STDIN_FILENO) && enterRawInput(STDIN_FILENO) ? STDIN_FILENO : -1;
-  }
-  const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (terminal < 0) return -1;
-  if (inForeground(terminal) && enterRawInput(terminal)) return terminal;
-  ::close(terminal);
-  return -1;
+// The terminal keys come from: standard input when it is one, else, while
+// standard output is one, the process's terminal opened anew; -1: none.
+int keyboardTerminal() {
+  if (session.inputIsTerminal) return STDIN_FILENO;
+  if (!session.outputIsTerminal) return -1;
+  return ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
 }
 
-// Asks the terminal where its cursor is. Keys that come with the answer
-// on standard input are kept for the key intake.
-std::optional<Coord> askCursor(int descriptor) {
-  queueAtCursor(session.output, cursorPositionRequest);
-  flushScreen();
-  std::string bytes;
-  std::optional<Coord> answer;
+// Asks the terminal where its cursor is, and waits for the answer on
+// descriptor for at most cursorReportWaitMs; intake decodes what comes.
+// Keys that come meanwhile stay in it, and so does the answer owed when
+// it does not come in time: it is dropped when it comes.
+std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
+  static_cast<void>(writeAll(STDOUT_FILENO, cursorRequest, sizeof cursorRequest - 1));
+  intake.cursorAnswerOwed = true;
   const std::int64_t deadline = monotonicMilliseconds() + cursorReportWaitMs;
-  for (std::int64_t now = monotonicMilliseconds(); now < deadline && !answer;
-       now = monotonicMilliseconds()) {
-    if (waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
-        readAvailable(descriptor, bytes, readLimit) == ReadOutcome::ended) {
-      break;
-    }
-    answer = takeCursorReport(bytes);
+  for (std::int64_t now = monotonicMilliseconds(); now < deadline; now = monotonicMilliseconds()) {
+    std::string bytes;
+    const bool ended =
+        waitReadable(descriptor, static_cast<int>(deadline - now)) == WaitOutcome::ready &&
+        readAvailable(descriptor, bytes, readLimit) == ReadOutcome::ended;
+    const std::int64_t arrival = monotonicMilliseconds();
+    takeBytes(intake, bytes, arrival);
+    if (const std::optional<Coord> answer = decodePending(intake, arrival, true)) return answer;
+    if (ended) break;
   }
-  if (descriptor == STDIN_FILENO) {
-    takeBytes(session.intake, bytes, monotonicMilliseconds());
-    session.intake.cursorReportOutstanding = !answer;
-  }
-  return answer;
+  return std::nullopt;
 }
 
 Coord startingCursor() {
   const Coord size = session.screen.size;
-  const int descriptor = answerDescriptor();
-  if (descriptor >= 0) {
-    if (const std::optional<Coord> answer = askCursor(descriptor)) {
+  KeyIntake otherTerminal;  // keys typed on /dev/tty are no console input
+  if (session.rawInput >= 0) {
+    KeyIntake& intake = session.inputIsTerminal ? session.intake : otherTerminal;
+    if (const std::optional<Coord> answer = askCursor(session.rawInput, intake)) {
+      if (insideScreen(session.screen, *answer)) session.output.cursor = answer;
       return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
     }
   }
-  const Coord bottomLeft = cell(0, size.y - 1);
-  queueAtCursor(session.output, "\r\n");
-  leaveCursorAt(session.output, bottomLeft);
-  return bottomLeft;
+  session.output.bytes += "\r\n";
+  return cell(0, size.y - 1);
 }
 
-// The terminal's undo runs at exit, and when a control signal ends the
-// process. Should the list of exit routines be full, the signal handlers
-// still restore the terminal, and the shell does at a normal exit. The
-// queued output is written before the undo: the exit routines run in
-// reverse order.
-void armUndo() {
-  static_cast<void>(std::atexit(restoreTerminal));
-  static_cast<void>(std::atexit(flushScreen));
-  catchControlSignals();
+// Undoes the start, in reverse order.
+void finish() {
+  writeTerminalOutput(session);
+  restoreTerminal();
+  if (session.rawInput >= 0 && !session.inputIsTerminal) ::close(session.rawInput);
 }
 
 void start() {
@@ -108,8 +89,17 @@ void start() {
   ignoreBrokenPipe();
   session.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
   session.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
-  if (session.inputIsTerminal || session.outputIsTerminal) armUndo();
-  if (session.inputIsTerminal && inForeground(STDIN_FILENO)) enterRawInput(STDIN_FILENO);
+  if (!session.inputIsTerminal && !session.outputIsTerminal) return;
+  // Should the list of exit routines be full, the signal handlers still
+  // restore the terminal, and the shell does at a normal exit.
+  static_cast<void>(std::atexit(finish));
+  catchControlSignals();
+  const int keyboard = keyboardTerminal();
+  if (keyboard >= 0 && inForeground(keyboard) && enterRawInput(keyboard)) {
+    session.rawInput = keyboard;
+  } else if (keyboard >= 0 && !session.inputIsTerminal) {
+    ::close(keyboard);
+  }
   if (!session.outputIsTerminal) return;
   noteScreenOutput(STDOUT_FILENO);
   const Coord size = terminalSize(STDOUT_FILENO);
@@ -131,9 +121,13 @@ void readTerminalKeys(TerminalSession& current) {
   }
   const std::int64_t now = monotonicMilliseconds();
   takeBytes(current.intake, bytes, now);
-  settle(current.intake, now, !current.inputEnded);
+  decodePending(current.intake, now, !current.inputEnded);
 }
 
-void flushScreen() { writeOutput(session.output, STDOUT_FILENO); }
+void writeTerminalOutput(TerminalSession& current) {
+  if (current.outputIsTerminal) {
+    writeQueuedOutput(current.output, current.screen.cursor, STDOUT_FILENO);
+  }
+}
 
 }  // namespace quorvane::platform

@@ -5,18 +5,22 @@
 // standard input. The one record of the backend's state; only what the
 // signal handlers reach lives apart (terminal_modes.h, control_signals.h).
 //
-// Set-up, in this order: SIGPIPE is ignored, so that output to a reader
+// The start, in this order: SIGPIPE is ignored, so that output to a reader
 // that went away fails instead of ending the process; with a terminal on
-// either side, the undo of terminal_modes.h is armed; standard input, when
-// it is a terminal of the foreground, is switched to raw input, so that
-// keys typed while output is printed are not echoed; the screen model gets
-// the size of standard output's terminal (TIOCGWINSZ; 80 x 25 when it tells
-// none), with the window over the whole buffer and the attribute 0x07; the
-// starting cursor is asked of the terminal (CSI 6 n), whose answer is
-// read, for at most cursorReportWaitMs, from standard input when it is a
-// terminal, else from /dev/tty, which is then switched to raw input for the
-// run. Without an answer, a line feed is written and the cursor taken to be
-// in the bottom left cell, where it is then put.
+// either side, the finish is armed, at exit and on the control signals
+// (which restore the terminal through terminal_modes.h); the terminal keys
+// come from (standard input when it is one, else /dev/tty, opened while
+// standard output is a terminal) is switched to raw input when the process
+// has it in the foreground, so that keys typed while output is printed are
+// not echoed; the screen model gets the size of standard output's terminal
+// (TIOCGWINSZ; 80 x 25 when it tells none), with the window over the whole
+// buffer and the attribute 0x07; the starting cursor is asked of the
+// terminal (CSI 6 n), whose answer is read, for at most cursorReportWaitMs,
+// from the terminal in raw input. Without an answer, a line feed is written
+// and the cursor taken to be in the bottom left cell, where it is then put.
+//
+// The finish undoes the start in reverse order: the queued output is
+// written, the terminal restored, and /dev/tty closed.
 //
 // A terminal resized during the run keeps the size it had at the start
 // here, as Wine's console does: the model never changes size, nothing is
@@ -42,6 +46,7 @@ struct TerminalSession {
   bool inputIsTerminal = false;   // standard input is a console input
   bool outputIsTerminal = false;  // standard output is a console screen buffer
   bool inputEnded = false;        // the terminal hung up or its input ended
+  int rawInput = -1;              // the terminal in raw input: standard input or /dev/tty; -1: none
   std::uint32_t inputMode = startInputMode;
   std::uint32_t outputMode = startOutputMode;
   ScreenModel screen;
@@ -55,8 +60,8 @@ TerminalSession& terminalSession();
 // Reads what standard input's terminal has sent and decodes it into keys.
 void readTerminalKeys(TerminalSession& current);
 
-// Writes the session's queued output to standard output's terminal; sets
-// up nothing when the session has not started.
-void flushScreen();
+// Writes what is queued for standard output's terminal, its cursor put
+// where the screen model's stands.
+void writeTerminalOutput(TerminalSession& current);
 
 }  // namespace quorvane::platform
