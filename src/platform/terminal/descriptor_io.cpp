@@ -68,7 +68,7 @@ WaitOutcome waitReadable(int descriptor, int timeoutMs) {
 
 std::int64_t monotonicMilliseconds() {
   timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  static_cast<void>(::clock_gettime(CLOCK_MONOTONIC, &now));
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 

@@ -161,7 +161,7 @@ const KeySequence* findSequence(Introducer introducer, int number, std::uint8_t 
 // (0x30-0x3F), intermediate bytes (0x20-0x2F) and one final byte
 // (0x40-0x7E). The Linux console's Esc [ [ has a final byte only.
 struct SequenceShape {
-  enum { complete, unfinished, broken } kind = unfinished;
+  enum : std::uint8_t { complete, unfinished, broken } kind = unfinished;
   std::size_t length = 0;  // bytes taken, up to the offending one when broken
   Introducer introducer = csi;
   std::string_view parameters;
