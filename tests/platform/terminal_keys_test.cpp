@@ -96,32 +96,13 @@ TEST(KeyDecoder, AnythingElseIsIgnoredWhole) {
   }
 }
 
-// Printable ASCII comes from the US keyboard's keys: rows of keys from their
-// first scan code; punctuation's virtual keys run from 0xBA and from 0xDB.
-TEST(KeyDecoder, PrintableCharactersComeFromTheUsKeyboard) {
-  const std::tuple<std::string_view, std::string_view, int> rows[] = {
-      {"1234567890-=", "!@#$%^&*()_+", 0x02},
-      {"qwertyuiop[]", "QWERTYUIOP{}", 0x10},
-      {"asdfghjkl;'`", "ASDFGHJKL:\"~", 0x1E},
-      {"\\zxcvbnm,./", "|ZXCVBNM<>?", 0x2B},
-      {" ", " ", 0x39}};
-  for (const auto& [plain, shifted, firstScanCode] : rows) {
-    for (std::size_t i = 0; i < plain.size(); ++i) {
-      const std::size_t low = std::string_view(";=,-./`").find(plain[i]);
-      const int virtualKey = std::isalnum(plain[i]) || plain[i] == ' ' ? std::toupper(plain[i])
-                             : low != std::string_view::npos
-                                 ? int(0xBA + low)
-                                 : int(0xDB + std::string_view("[\\]'").find(plain[i]));
-      for (const char typed : {plain[i], shifted[i]}) {
-        const KeyEventRecord key = decode(std::string(1, typed)).key;
-        EXPECT_EQ(
-            std::tuple(key.virtualKeyCode, key.virtualScanCode, key.controlKeyState),
-            std::tuple(virtualKey, firstScanCode + int(i), typed == plain[i] ? 0u : shiftPressed))
-            << typed;
-      }
-      EXPECT_EQ(unshiftedCharacter(std::uint32_t(virtualKey)),
-                std::uint32_t(std::toupper(plain[i])));
-    }
+// Each printable character typed gives itself; after Esc, as Alt with it, a
+// letter or a digit gives its key's code, which the line editor takes as no text.
+TEST(KeyDecoder, PrintableCharactersAreThemselvesAndWithAltTheirKeys) {
+  for (int c = 0x20; c < 0x7F; ++c) {
+    const std::string typed(1, char(c));
+    EXPECT_EQ(codeOf(typed), c) << typed;
+    EXPECT_TRUE(!std::isalnum(c) || codeOf("\x1b" + typed, false).value_or(0) > 0xFF) << typed;
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // An in-memory Windows console behind the platform's console calls: the screen
-// model, redirectable handles, calls made to fail, scripted keys, logs.
+// model, redirectable handles, scripted keys, logs.
 
 #include <cstdint>
 #include <deque>
@@ -20,7 +20,6 @@ struct SimulatedConsole {
   std::string standardInput;   // redirected standard input, taken from the front
   std::string standardOutput;  // what reached redirected standard output
   std::uint32_t inputMode = 0;
-  bool failWriteConsoleOutput = false;
   std::deque<platform::InputRecord> input;
   platform::ConsoleControlRoutine controlRoutine = nullptr;
   std::function<void(int wait)> onWait;  // at each wait for input, counted from 1
