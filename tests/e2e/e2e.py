@@ -69,8 +69,7 @@ def start_wine(*become):
 
 
 def read_only(test, path):
-    """Marks the file read-only as its user would (Windows' attribute, else its permissions);
-    the command that runs the tool on it. Root may write it all the same: the tool then runs
+    """Marks the file read-only; the command that runs the tool on it. Root may write it all the same: the tool then runs
     as nobody, from a home (and Wine prefix) of nobody's."""
     command = argv(path)
     if os.geteuid() == 0:
@@ -86,11 +85,7 @@ def read_only(test, path):
         if WINE:
             start_wine(*become)
             test.addCleanup(subprocess.run, [*become, f"{os.path.dirname(WINE)}/wineserver", "-k"])
-    if WINE:
-        subprocess.run([*command[:-2], "cmd", "/c", "attrib", "+r", command[-1]],
-                       capture_output=True, timeout=TIMEOUT, check=True)
-    else:
-        os.chmod(path, 0o444)
+    os.chmod(path, 0o444)  # Wine's read-only attribute is this too
     return command
 
 
