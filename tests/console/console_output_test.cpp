@@ -125,17 +125,5 @@ TEST_F(ConsoleOutputTest, AWindowResizedAfterTheFirstWriteScrollsOnlyTheRegion) 
   }
 }
 
-TEST_F(ConsoleOutputTest, LocateRefusesCellsOutsideTheRegionButAppliesVisibility) {
-  useScreen(80, 300, 25);
-  cursorTo(4, 6);
-  locate(26, 1, 0);
-  expectCursor(4, 6);
-  EXPECT_FALSE(screen().cursorInfo.visible);
-  for (const auto& [row, column] : {std::pair(25, 80), {1, 81}, {0, 0}}) locate(row, column, 1);
-  expectCursor(79, 24);
-  EXPECT_TRUE(screen().cursorInfo.visible);
-  EXPECT_EQ(screen().cursorInfo.size, 25u) << "the cursor keeps its size";
-}
-
 }  // namespace
 }  // namespace quorvane::testing

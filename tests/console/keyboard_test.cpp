@@ -31,8 +31,13 @@ TEST(KeyTranslation, ACharacterCountsUnlessItsOwnKeyHasACode) {
   EXPECT_EQ(translate(0x03, 0, ctrl, '2'), std::nullopt);
   EXPECT_EQ(translate(0x0F, 9, shift, 9), 0x0FFF);
   EXPECT_EQ(translate(0x70, 'x', 0, 0), 'x');
-  EXPECT_EQ(translate(0x48, 0, platform::enhancedKey, 0), 0x48FF) << "Up";
   EXPECT_EQ(translate(0x2A, 0, shift, 0), std::nullopt) << "Shift alone";
+  // The keys the line editor acts on, as the cursor block gives them (enhanced)
+  // and as the keypad and Wine's console do.
+  for (const int scan : {0x47, 0x48, 0x4B, 0x4D, 0x4F, 0x50, 0x53}) {
+    EXPECT_EQ(translate(scan, 0, 0, 0), extendedKey(std::uint8_t(scan))) << scan;
+    EXPECT_EQ(translate(scan, 0, platform::enhancedKey, 0), extendedKey(std::uint8_t(scan)));
+  }
 }
 
 class KeyboardTest : public ConsoleTest {

@@ -254,5 +254,4 @@ def main():
     finally:
         tmux("kill-server")
         shutil.rmtree(os.path.dirname(_socket), ignore_errors=True)
-    # 77 tells ctest that every test was skipped: the machine refuses what they need.
-    sys.exit(77 if result.testsRun == len(result.skipped) > 0 else int(not result.wasSuccessful()))
+    sys.exit(int(not result.wasSuccessful()))

@@ -102,16 +102,6 @@ class TerminalTest(e2e.Case):
         self.finish(pane, self.enter(pane, lines, LONG[:90]))
         holds(5)
 
-    def test_the_lines_show_before_a_slow_answer_comes(self):  # the answer once they show
-        path, data = self.sample(1)
-        pane = e2e.Pane(self, "(while [ ! -e answer ]; do sleep 0.05; done; echo 50) | "
-                              f"{e2e.shell(path)}; echo EXIT=$?; sleep 600")
-        lines = HEAD + [e2e.current(data, 1)]
-        pane.expect(lines + [""])
-        self.write(b"", "answer")
-        pane.expect(lines + [DONE, ANY_KEY, "EXIT=0", ""])
-        self.assertBytes(path, e2e.patched(data, 1, 50))
-
     def test_every_end_leaves_the_shell_its_terminal(self):
         # (how the run ends; the exit code the shell shows). Ctrl+S and Ctrl+Z
         # stop neither the output nor the tool. Killed at the key wait, the tool
