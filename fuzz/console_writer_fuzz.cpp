@@ -34,9 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(state.regionBottom == firstRegionBottom, "the region keeps its first height");
     check(platform::insideScreen(screen, screen.cursor), "the cursor inside the buffer");
     check(screen.window.top >= 0 && screen.window.bottom < rows, "the window inside the buffer");
-    check(state.regionTop == (state.regionBottom < 0 ? -1 : 0) && state.regionBottom < windowRows &&
-              state.regionBottom >= -1,
-          "the region from the top row, no taller than the first window");
     check(!state.pendingAdvance || screen.cursor.x == columns - 1,
           "an owed advance in the last column");
     check(testing::simulatedConsole.outsideBuffer == 0, "a call outside the buffer");

@@ -82,7 +82,6 @@ TEST_F(KeyboardTest, TheQueueTakesTheCodesOfTheEvents) {
   simulatedConsole.input.push_back({platform::InputEventType::mouse, {true, 1, 0, 0, 'm', 0}});
   queueKeys("a<Del>");
   EXPECT_EQ(takeAll(), "@|A|\xFF\x68|\x02|a|\xFF\x53|") << "321 mod 256 is 65";
-  EXPECT_TRUE(simulatedConsole.input.empty()) << "every record read is gone";
 }
 
 // The wait ends at the first key stored since the last poll or removal, and

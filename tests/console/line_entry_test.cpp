@@ -44,9 +44,9 @@ TEST_F(LineEntryTest, EndsAtEnterOrCtrlEnterAndRestoresTheCursorsVisibility) {
     EXPECT_EQ(screenRow(5), padded("> 4"));
     EXPECT_EQ(screen().cursorInfo.visible, visible);
     EXPECT_EQ(simulatedConsole.beeps, (std::vector{std::pair(1000u, 250u)}));
-    EXPECT_EQ(std::set(simulatedConsole.waits.begin(), simulatedConsole.waits.end()),
-              std::set<std::uint32_t>{25})
-        << "a poll each 25 ms";
+    const std::set<std::uint32_t> waits(simulatedConsole.waits.begin(),
+                                        simulatedConsole.waits.end());
+    EXPECT_EQ(waits, std::set<std::uint32_t>{25}) << "a poll each 25 ms";
   }
 }
 

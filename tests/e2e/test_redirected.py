@@ -56,10 +56,6 @@ class RedirectedTest(e2e.Case):
         for path in others:
             n = os.path.getsize(path)
             self.assertBytes(path, random.Random(n).randbytes(n))
-        with open(beyond, "rb") as f:  # its size, and nothing at the six places, nor 4 GiB on
-            places = [os.pread(f.fileno(), 1, base + at) for base in (0, 2**32)
-                      for at in EDITIONS[0][1]]
-        self.assertEqual((os.path.getsize(beyond), places), (2**32 + EDITIONS[0][0], [b"\0"] * 12))
 
     def test_the_arguments_make_one_path(self):
         # Split at its blanks, it is joined with single ones; one argument keeps its

@@ -20,13 +20,11 @@ int read(int fileNumber, std::int64_t position) {  // the byte, or the error neg
 
 TEST(FileTable, ReadsAndWritesBytesAtOneBasedPositions) {
   platform::memoryFile.bytes = "0123456789";
-  EXPECT_EQ(openBinary(1, ""), ErrOpenFailed);
   runtimeInit();
-  ASSERT_EQ(openBinary(1, "RPG_RT.exe"), ErrNone) << "a failed open leaves the slot free";
+  ASSERT_EQ(openBinary(1, "RPG_RT.exe"), ErrNone);
   EXPECT_EQ(fileAccess(1), FileAccess::readWrite);
   EXPECT_EQ(read(1, 4), '3');
   EXPECT_EQ(fileLength(1), 10);
-  EXPECT_EQ(read(1, 11), 0) << "past the end reads as zero";
   for (const int position : {1, 5, 10, 11}) EXPECT_EQ(writeByteAt(1, position, 'x'), ErrNone);
   EXPECT_EQ(fileLength(1), 11) << "the byte still in the stream's buffer counts";
   EXPECT_EQ(read(1, 11), 'x');

@@ -30,9 +30,3 @@ TEST(SharingWindows, AFileHeldWithWritesDeniedOpensReadOnly) {
   in.close();
   std::filesystem::remove(target);
 }
-
-// The 32-bit program's own GetThreadId, which Windows XP lacks, gives the
-// system's answer.
-TEST(SharingWindows, ThreadIdsAreTheSystems) {
-  EXPECT_EQ(::GetThreadId(::GetCurrentThread()), ::GetCurrentThreadId());
-}

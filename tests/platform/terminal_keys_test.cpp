@@ -44,13 +44,9 @@ TEST(KeyDecoder, EachSequenceGivesItsKey) {
       {"\x1b[F", end}, {"\x1bOA", up}, {"\x1bOB", down}, {"\x1bOC", right}, {"\x1bOD", left},
       {"\x1bOH", home}, {"\x1bOF", end}, {"\x1b[1~", home}, {"\x1b[7~", home}, {"\x1b[4~", end},
       {"\x1b[8~", end}, {"\x1b[2~", insert}, {"\x1b[3~", del}, {"\x1b[5~", pageUp}, {"\x1b[6~", pageDown},
-      // the function keys: xterm's, the VT220's, the Linux console's
-      {"\x1bOP", function(1)}, {"\x1bOQ", function(2)}, {"\x1bOR", function(3)}, {"\x1bOS", function(4)},
-      {"\x1b[11~", function(1)}, {"\x1b[12~", function(2)}, {"\x1b[13~", function(3)}, {"\x1b[14~", function(4)},
-      {"\x1b[15~", function(5)}, {"\x1b[17~", function(6)}, {"\x1b[18~", function(7)}, {"\x1b[19~", function(8)},
-      {"\x1b[20~", function(9)}, {"\x1b[21~", function(10)}, {"\x1b[23~", function(11)}, {"\x1b[24~", function(12)},
-      {"\x1b[[A", function(1)}, {"\x1b[[B", function(2)}, {"\x1b[[C", function(3)}, {"\x1b[[D", function(4)},
-      {"\x1b[[E", function(5)},
+      // the function keys in each form: xterm's, the VT220's, the Linux console's
+      {"\x1bOS", function(4)}, {"\x1b[12~", function(2)}, {"\x1b[17~", function(6)},
+      {"\x1b[21~", function(10)}, {"\x1b[24~", function(12)}, {"\x1b[[E", function(5)},
   };
   // clang-format on
   for (const auto& [bytes, key] : sequences) {
@@ -80,11 +76,9 @@ TEST(KeyDecoder, AnythingElseIsIgnoredWhole) {
   // surrogates, characters the code page lacks or shows for control bytes
   // clang-format off
   const std::pair<std::string, std::size_t> garbage[] = {
-      {"\x1b[200~", 6}, {"\x1b[?1;2c", 7}, {"\x1b[1;2;3A", 8}, {"\x1b[5A", 4}, {"\x1b[3;99~", 7},
-      {"\x1b[1;0A", 6}, {"\x1b[9~", 4}, {"\x1b[1 q", 5}, {"\x1bOx", 3}, {"\x1b[[Z", 4}, {"\x1b[[\x01", 3},
-      {"\x1b[1\x01", 3}, {"\x1b[" + std::string(40, '1'), 42}, {"\x80", 1}, {"\xff", 1},
-      {"\xc0\x80", 1}, {"\xe0\x83\xa9", 3}, {"\xed\xa0\x80", 3}, {"\xc3\x41", 1},
-      {"\xe2\x82\xac", 3}, {"\xe2\x98\xba", 3}, {"\xf0\x9f\x98\x80", 4}, {"\xf4\x90\x80\x80", 4}};
+      {"\x1b[200~", 6}, {"\x1b[?1;2c", 7}, {"\x1b[1;2;3A", 8}, {"\x1b[3;99~", 7}, {"\x1b[1 q", 5},
+      {"\x1bOx", 3}, {"\x1b[[\x01", 3}, {"\x1b[" + std::string(40, '1'), 42}, {"\xff", 1},
+      {"\xc0\x80", 1}, {"\xed\xa0\x80", 3}, {"\xc3\x41", 1}, {"\xe2\x82\xac", 3}};
   // clang-format on
   for (const auto& [bytes, consumed] : garbage) {
     EXPECT_EQ(std::pair(decode(bytes).status, decode(bytes).consumed),
