@@ -76,4 +76,4 @@ not_run=$(for preset in "${presets[@]}"; do
   sed "s/^/$preset: /" "build/$preset/not-run.txt" 2>/dev/null || true
 done)
 echo "All presets built and all tests passed.${not_run:+ Not run:}"
-[[ -z $not_run ]] || printf '  %s\n' "$not_run"
+[[ -z $not_run ]] || sed 's/^/  /' <<<"$not_run"
