@@ -3,6 +3,7 @@
 
 #include "console/console_output.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
