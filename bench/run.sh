@@ -42,9 +42,10 @@ git diff --quiet HEAD || commit="$commit with uncommitted changes"
 processor=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 processor=${processor:-an unnamed processor}
 cores=$(grep -c '^processor' /proc/cpuinfo)
+system=$(. /etc/os-release 2>/dev/null && echo "$PRETTY_NAME" || uname -s)
 
 cat <<TABLE
-Measured at commit $commit on $processor, $cores cores:
+Measured at commit $commit on $system, $processor, $cores cores:
 
 | measurement | value | goal |
 |---|---|---|
