@@ -4,7 +4,7 @@
 # debootstrap, a clone of this repository's HEAD commit in it, and under
 # chroot first `scripts/try.sh` (answered with 50, as CI does), then
 # `scripts/test.sh`. Prints the time each took. Needs root, the network and,
-# for both commands, about half an hour on two cores.
+# for both commands, about a quarter of an hour on two cores.
 #
 # Usage: scripts/check-fresh-debian.sh bookworm|trixie
 # KEEP=1 keeps the system's folder afterwards (it is printed).
