@@ -32,12 +32,15 @@ TEST(KeyTranslation, ACharacterCountsUnlessItsOwnKeyHasACode) {
   EXPECT_EQ(translate(0x0F, 9, shift, 9), 0x0FFF);
   EXPECT_EQ(translate(0x70, 'x', 0, 0), 'x');
   EXPECT_EQ(translate(0x2A, 0, shift, 0), std::nullopt) << "Shift alone";
-  // The keys the line editor acts on, as the cursor block gives them (enhanced)
-  // and as the keypad and Wine's console do.
+  // The keys the line editor acts on, as the cursor block (enhanced, Shift or
+  // not), the keypad and Wine's console give them; Shift+keypad types digits.
   for (const int scan : {0x47, 0x48, 0x4B, 0x4D, 0x4F, 0x50, 0x53}) {
     EXPECT_EQ(translate(scan, 0, 0, 0), extendedKey(std::uint8_t(scan))) << scan;
     EXPECT_EQ(translate(scan, 0, platform::enhancedKey, 0), extendedKey(std::uint8_t(scan)));
+    EXPECT_EQ(translate(scan, 0, platform::enhancedKey | shift, 0),
+              extendedKey(std::uint8_t(scan)));
   }
+  for (int scan = 0x47; scan <= 0x53; ++scan) EXPECT_EQ(translate(scan, '5', shift, '5'), '5');
 }
 
 class KeyboardTest : public ConsoleTest {
