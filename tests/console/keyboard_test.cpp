@@ -1,6 +1,5 @@
-// Key translation, the key queue, the key wait and the control routine. The
-// code each key has is the tables' data; the keys the line editor acts on are
-// typed end to end, as the Windows console and as a terminal gives them.
+// Key translation, the key queue, the key wait and the control routine; the
+// keys the line editor acts on are typed end to end as well, in both consoles.
 
 #include <array>
 
@@ -11,7 +10,7 @@ namespace quorvane::testing {
 namespace {
 
 constexpr std::uint32_t alt = platform::leftAltPressed, ctrl = platform::leftCtrlPressed,
-                        shift = platform::shiftPressed;
+                        shift = platform::shiftPressed, enhanced = platform::enhancedKey;
 
 std::optional<std::int32_t> translate(int scan, std::uint8_t character, std::uint32_t state,
                                       std::uint32_t unshifted) {
@@ -32,15 +31,16 @@ TEST(KeyTranslation, ACharacterCountsUnlessItsOwnKeyHasACode) {
   EXPECT_EQ(translate(0x0F, 9, shift, 9), 0x0FFF);
   EXPECT_EQ(translate(0x70, 'x', 0, 0), 'x');
   EXPECT_EQ(translate(0x2A, 0, shift, 0), std::nullopt) << "Shift alone";
-  // The keys the line editor acts on, as the cursor block (enhanced, Shift or
-  // not), the keypad and Wine's console give them; Shift+keypad types digits.
+  // The line editor's keys from the cursor block (enhanced, Shift or not) and the keypad.
   for (const int scan : {0x47, 0x48, 0x4B, 0x4D, 0x4F, 0x50, 0x53}) {
     EXPECT_EQ(translate(scan, 0, 0, 0), extendedKey(std::uint8_t(scan))) << scan;
-    EXPECT_EQ(translate(scan, 0, platform::enhancedKey, 0), extendedKey(std::uint8_t(scan)));
-    EXPECT_EQ(translate(scan, 0, platform::enhancedKey | shift, 0),
-              extendedKey(std::uint8_t(scan)));
+    EXPECT_EQ(translate(scan, 0, enhanced, 0), extendedKey(std::uint8_t(scan)));
+    EXPECT_EQ(translate(scan, 0, enhanced | shift, 0), extendedKey(std::uint8_t(scan)));
   }
-  for (int scan = 0x47; scan <= 0x53; ++scan) EXPECT_EQ(translate(scan, '5', shift, '5'), '5');
+  // Shift types the characters of the digit row (a French layout's digits) and the keypad.
+  for (int scan = 0x02; scan <= 0x53; scan = scan == 0x0B ? 0x47 : scan + 1) {
+    EXPECT_EQ(translate(scan, '1', shift, '1'), '1') << scan;
+  }
 }
 
 class KeyboardTest : public ConsoleTest {
