@@ -12,7 +12,7 @@ from e2e import ANY_KEY, DONE, EDITIONS, INVALID, NO_FILE, NO_VALUE, WRITE_FAILE
 ANSWERS = [
     (b"50\n", 0, 50, None), (b"1\n", 0, 1, None), (b"99", 0, 99, 0x63),
     (b"&H100000063\n", 0, 99, None), (b"98.49999999999999\n", 0, 98, None),
-    (b"98.50000000000001e0\n", 0, 99, None),
+    (b"98.50000000000001e0\n", 0, 99, None), (b"0x62.8000000000021\n", 0, 99, None),
     (b"0\n100\n-1\n\n7\n", 4, 7, None), (b"300\n257\n&H101\n42\n", 3, 42, None),
     (b"1.5\n", 0, 2, None), (b"99.5\n10\n", 1, 10, None), (b"0.5\n0.6\n", 1, 1, None),
     (b"1e2\n9.9e1\n", 1, 99, None), (b"1d1\n", 0, 10, None), (b"0 50\n", 1, 50, None),
