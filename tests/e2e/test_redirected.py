@@ -75,10 +75,11 @@ class RedirectedTest(e2e.Case):
             self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 7))
 
     def test_a_write_the_disk_refuses_is_reported(self):
-        # Files may grow only so far: not to any of the six places, or past the first
-        # four. A stream reports the refusal late, at the next repositioning or the
-        # commit; the bytes before it are on the disk.
-        for limit, reached in ((100 << 10, 0), (480 << 10, 4)):
+        # Files may grow only so far: not to any of the six places, past the first four,
+        # or past the fifth. A stream reports the refusal late, at the next repositioning
+        # or, for the last byte, at the commit's own flush; the bytes before it are on the
+        # disk.
+        for limit, reached in ((100 << 10, 0), (480 << 10, 4), (509200, 5)):
             with self.subTest(limit=limit):
                 path, data = self.sample(0, seed=limit)
                 output = self.run_tool(stdin=b"50\n", command=e2e.limited(limit) + e2e.argv(path))
