@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "files/error_number.h"
 
@@ -46,15 +47,21 @@ SmallRect rect(int left, int top, int right, int bottom) {
 
 platform::ConsoleHandle output() { return consoleHandles().output; }
 
-void refreshTextArea() {
+// The text area from the buffer's info; none when the console gives none.
+void readTextArea(const platform::ScreenBufferInfo* info) {
   console.textAreaReady = true;
-  platform::ScreenBufferInfo info;
-  if (platform::getConsoleScreenBufferInfo(output(), info)) {
-    console.textArea = {0, info.window.top, static_cast<std::int16_t>(info.size.x - 1),
-                        info.window.bottom};
-  } else {
+  if (info == nullptr) {
     console.textArea = {};
+    return;
   }
+  console.textArea = {0, info->window.top, static_cast<std::int16_t>(info->size.x - 1),
+                      info->window.bottom};
+  console.bufferSize = info->size;
+}
+
+void refreshTextArea() {
+  platform::ScreenBufferInfo info;
+  readTextArea(platform::getConsoleScreenBufferInfo(output(), info) ? &info : nullptr);
 }
 
 void ensureTextArea() {
@@ -64,6 +71,27 @@ void ensureTextArea() {
 bool textAreaUsable() {
   const TextArea& area = console.textArea;
   return area.left != area.right && area.top != area.bottom;
+}
+
+// A buffer no longer of the size it had when the text area was read has
+// been resized, its lines moved perhaps and the window with them: the text
+// area is read again at once. A window the user only scrolled is taken up
+// at the end of the next write, so that the cells the line editor counts
+// keep their place until then.
+void followResizedBuffer(const platform::ScreenBufferInfo& info) {
+  if (textAreaUsable() &&
+      (info.size.x != console.bufferSize.x || info.size.y != console.bufferSize.y)) {
+    readTextArea(&info);
+  }
+}
+
+// The buffer's info, the text area followed to a resized buffer; none when
+// the console gives none.
+bool readBufferInfo(platform::ScreenBufferInfo& info) {
+  ensureTextArea();
+  if (!platform::getConsoleScreenBufferInfo(output(), info)) return false;
+  followResizedBuffer(info);
+  return true;
 }
 
 // The region takes the text area's height at its first use and keeps it.
@@ -230,6 +258,8 @@ void interpret(WriteContext& write, const std::uint8_t* bytes, std::size_t count
 }
 
 WriteContext beginScreenWrite() {
+  platform::ScreenBufferInfo info;
+  const bool known = readBufferInfo(info);
   fixScrollRegion();
   const TextArea& area = console.textArea;
   WriteContext write;
@@ -238,8 +268,7 @@ WriteContext beginScreenWrite() {
   write.regionTop = area.top + console.regionTop;
   write.regionBottom = area.top + console.regionBottom;
   write.areaTopAtStart = area.top;
-  platform::ScreenBufferInfo info;
-  if (platform::getConsoleScreenBufferInfo(output(), info)) {
+  if (known) {
     write.cursorX = info.cursorPosition.x;
     write.cursorY = info.cursorPosition.y;
     write.bufferWidth = info.size.x;
@@ -276,6 +305,25 @@ void endScreenWrite(WriteContext& write) {
   refreshTextArea();
 }
 
+void restoreInputMode() { platform::setConsoleMode(console.handles.input, console.inputModeFound); }
+
+// Ctrl+C comes as a control event, never as a key, and keys as key events:
+// not as the bytes of escape sequences, a mode an earlier program may have
+// left on, in which Backspace would type a character. The mode found is put
+// back at exit.
+void enterInputMode() {
+  std::uint32_t mode = 0;
+  const platform::ConsoleHandle input = console.handles.input;
+  if (input == nullptr || !platform::getConsoleMode(input, mode)) return;
+  const std::uint32_t wanted =
+      (mode | platform::enableProcessedInput) & ~platform::enableVirtualTerminalInput;
+  console.inputModeFound = mode;
+  // Should the list of exit routines be full, the mode stays as set.
+  if (platform::setConsoleMode(input, wanted) && wanted != mode) {
+    static_cast<void>(std::atexit(restoreInputMode));
+  }
+}
+
 }  // namespace
 
 void resetConsoleState() { console = ConsoleState{}; }
@@ -287,10 +335,7 @@ ConsoleHandles consoleHandles() {
     console.handlesReady = true;
     console.handles.input = platform::getStdHandle(platform::StandardHandle::input);
     console.handles.output = platform::getStdHandle(platform::StandardHandle::output);
-    std::uint32_t mode = 0;
-    if (console.handles.input != nullptr && platform::getConsoleMode(console.handles.input, mode)) {
-      platform::setConsoleMode(console.handles.input, mode | platform::enableProcessedInput);
-    }
+    enterInputMode();
   }
   return console.handles;
 }
@@ -337,23 +382,30 @@ void printEmptyLine() {
 ColumnsRows textAreaSize() {
   ensureTextArea();
   if (!textAreaUsable()) return {80, 25};
+  platform::ScreenBufferInfo info;
+  readBufferInfo(info);
   const TextArea& area = console.textArea;
   return {area.right - area.left + 1, area.bottom - area.top + 1};
 }
 
+int scrollRegionRows() {
+  static_cast<void>(textAreaSize());  // follows a resized buffer
+  fixScrollRegion();
+  const int rows = console.regionBottom + 1 - console.regionTop;
+  if (!textAreaUsable()) return rows;
+  return std::clamp(console.bufferSize.y - console.textArea.top, 1, rows);
+}
+
 ColumnRow cursorPosition() {
-  ensureTextArea();
   platform::ScreenBufferInfo info;
-  if (!platform::getConsoleScreenBufferInfo(output(), info)) return {0, 0};
+  if (!readBufferInfo(info)) return {0, 0};
   const TextArea area = textAreaUsable() ? console.textArea : TextArea{};
   return {info.cursorPosition.x + 1 - area.left, info.cursorPosition.y + 1 - area.top};
 }
 
 int locate(int row, int column, int visibility) {
-  fixScrollRegion();
   const int cols = textAreaSize().cols;
-  const bool rowRefused =
-      row != 0 && (row < console.regionTop + 1 || row > console.regionBottom + 1);
+  const bool rowRefused = row != 0 && (row < console.regionTop + 1 || row > scrollRegionRows());
   const bool columnRefused = column != 0 && (column < 1 || column > cols);
   if (rowRefused || columnRefused) {
     setLastError(ErrBadCall);

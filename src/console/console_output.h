@@ -22,8 +22,10 @@ using TextArea = platform::SmallRect;
 struct ConsoleState {
   bool handlesReady = false;
   ConsoleHandles handles;
+  std::uint32_t inputModeFound = 0;  // put back at exit when it was changed
   TextArea textArea;
   bool textAreaReady = false;
+  platform::Coord bufferSize;  // the buffer's size when the text area was read
   int regionTop = -1;  // rows of the scroll region, relative to the text area; -1: not fixed
   int regionBottom = -1;
   bool pendingAdvance = false;  // a line advance owed by a write that ended in the last cell
@@ -51,8 +53,8 @@ inline constexpr std::uint32_t beepMs = 250;
 void resetConsoleState();
 const ConsoleState& consoleState();
 
-// The standard handles, fetched on the first call, which also adds
-// processed input to a console input's mode.
+// The standard handles, fetched on the first call, which also sets a
+// console input's mode for the keyboard intake until the process ends.
 ConsoleHandles consoleHandles();
 
 // Writes count bytes at the cursor. With flags writeEvenIfEmpty an empty
@@ -66,6 +68,9 @@ void printEmptyLine();
 
 // Columns and rows of the text area; (80, 25) when there is none.
 ColumnsRows textAreaSize();
+// The rows of the scroll region from the text area's top, as far as the
+// buffer reaches: those locate accepts, the last one where writes scroll.
+int scrollRegionRows();
 // The cursor, 1-based within the text area; (0, 0) when unknown.
 ColumnRow cursorPosition();
 // Places the cursor at a 1-based row and column (0 keeps the current one)

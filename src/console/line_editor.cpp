@@ -14,7 +14,8 @@ namespace {
 constexpr std::uint32_t keyPollInterval = 25;
 
 // One entry: the text, the edit position in it, and the cursor, 1-based
-// within the text area, as the editor last placed or read it.
+// within the text area, as the editor last placed or read it, with the
+// columns and the rows of the scroll region as they were then.
 struct EditState {
   std::string text;
   std::size_t pos = 0;
@@ -39,10 +40,14 @@ Cell cellAfter(const EditState& edit, int x, int y, long long d) {
   return {static_cast<int>(linear - static_cast<long long>(row) * edit.cols) + 1, row + 1};
 }
 
+// Read before each key and after each write: a console resized meanwhile
+// may have other columns and rows.
 void readCursor(EditState& edit) {
   const ColumnRow at = cursorPosition();
   edit.curX = at.column;
   edit.curY = at.row;
+  edit.cols = textAreaSize().cols;
+  edit.rows = scrollRegionRows();
 }
 
 /* Moves the cursor d cells along the text. The cell after the bottom-right
@@ -61,41 +66,40 @@ void moveCursorBy(EditState& edit, long long d) {
   }
 }
 
-/* Inserts bytes at the edit position and redraws the line from there on.
-   The cursor ends after the inserted bytes, also when the redrawn tail
-   made the console scroll. */
-void insertBytes(EditState& edit, std::string_view bytes) {
-  locate(0, 0, 0);
-  const int oldX = edit.curX;
-  const int oldY = edit.curY;
-  const std::size_t oldLen = edit.text.size();
-  const auto n = static_cast<long long>(bytes.size());
-  edit.text.insert(edit.pos, bytes);
-  const auto tail = static_cast<long long>(edit.text.size() - edit.pos);
-  consoleWrite(edit.text.data() + edit.pos, static_cast<std::size_t>(tail));
+/* After a write from the edit position on, the cursor stands after the
+   cells written (in the last one, its advance owed, when that was the
+   region's last cell); it goes back over the behind cells of them that
+   follow the edit position. The cursor is read, not counted from where the
+   write began: the write may have scrolled the console, or taken up a
+   window the user had scrolled, and the entry's cells with it. */
+void returnAfterWrite(EditState& edit, std::size_t behind) {
   readCursor(edit);
-  const Cell end = cellAfter(edit, oldX, oldY, tail);
-  const bool scrolled = end.y > edit.rows + 1 || (end.y == edit.rows + 1 && end.x > 1);
-  if (edit.pos != oldLen && scrolled) {
-    moveCursorBy(edit, -(tail - n));
-  } else {
-    edit.curX = oldX;
-    edit.curY = oldY;
-    moveCursorBy(edit, n);
-  }
-  edit.pos += bytes.size();
+  const long long owed = consoleState().pendingAdvance ? 1 : 0;
+  moveCursorBy(edit, owed - static_cast<long long>(behind));
 }
 
-/* Removes n bytes at the edit position, redraws the tail and blanks the
-   cells the shorter line no longer reaches; the cursor returns to the
-   edit position's cell. */
+// Inserts bytes at the edit position and redraws the line from there on;
+// the cursor ends after them.
+void insertBytes(EditState& edit, std::string_view bytes) {
+  locate(0, 0, 0);
+  edit.text.insert(edit.pos, bytes);
+  const std::size_t written = edit.text.size() - edit.pos;
+  consoleWrite(edit.text.data() + edit.pos, written);
+  edit.pos += bytes.size();
+  returnAfterWrite(edit, written - bytes.size());
+}
+
+// Removes n bytes at the edit position, redraws the tail and blanks the
+// cells the shorter line no longer reaches; the cursor returns to the edit
+// position's cell.
 void eraseBytes(EditState& edit, std::size_t n) {
   locate(0, 0, 0);
   edit.text.erase(edit.pos, n);
-  consoleWrite(edit.text.data() + edit.pos, edit.text.size() - edit.pos);
+  const std::size_t tail = edit.text.size() - edit.pos;
+  consoleWrite(edit.text.data() + edit.pos, tail);
   const std::string blanks(n, ' ');
   consoleWrite(blanks.data(), blanks.size());
-  locate(edit.curY, edit.curX, -1);
+  returnAfterWrite(edit, tail + n);
 }
 
 void moveTo(EditState& edit, std::size_t pos) {
@@ -164,9 +168,6 @@ std::int32_t keyCodeOf(const std::string& keyText) {
 
 std::optional<std::string> editLine() {
   EditState edit;
-  const ColumnsRows area = textAreaSize();
-  edit.cols = area.cols;
-  edit.rows = area.rows;
   edit.savedVisible = (locate(0, 0, -1) & locateWasVisible) != 0;
   locate(0, 0, 0);
   locate(0, 0, 1);

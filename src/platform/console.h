@@ -88,7 +88,10 @@ inline constexpr std::uint32_t ctrlShutdownEvent = 6;
 // it may touch nothing but lock-free atomics.
 using ConsoleControlRoutine = bool (*)(std::uint32_t eventType);
 
+// Input modes: Ctrl+C as a control event; keys as the bytes of escape
+// sequences (Windows 10 and later).
 inline constexpr std::uint32_t enableProcessedInput = 0x0001;
+inline constexpr std::uint32_t enableVirtualTerminalInput = 0x0200;
 inline constexpr std::uint32_t mapVirtualKeyToChar = 2;
 
 enum class StandardHandle { input, output };

@@ -178,6 +178,27 @@ bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window) {
   return true;
 }
 
+void reshapeScreen(ScreenModel& screen, Coord size, Coord cursor, int windowRows) {
+  const int shift = cursor.y - screen.cursor.y;
+  ScreenModel next = makeScreen(size, size.y);
+  std::fill(next.cells.begin(), next.cells.end(), CharCell{' ', screen.attributes});
+  const int width = std::min(size.x, screen.size.x);
+  for (int y = std::max(shift, 0); y < std::min<int>(size.y, screen.size.y + shift); ++y) {
+    const auto from =
+        screen.cells.begin() + static_cast<std::ptrdiff_t>(indexOf(screen, 0, y - shift));
+    std::copy(from, from + width,
+              next.cells.begin() + static_cast<std::ptrdiff_t>(indexOf(next, 0, y)));
+  }
+  const int rows = std::clamp(windowRows, 1, static_cast<int>(size.y));
+  const int top = std::clamp(screen.window.top + shift, 0, size.y - rows);
+  next.window = {0, static_cast<std::int16_t>(top), static_cast<std::int16_t>(size.x - 1),
+                 static_cast<std::int16_t>(top + rows - 1)};
+  next.cursor = cursor;
+  next.cursorInfo = screen.cursorInfo;
+  next.attributes = screen.attributes;
+  screen = std::move(next);
+}
+
 bool setCursorShape(ScreenModel& screen, const CursorInfo& info) {
   if (info.size < 1 || info.size > 100) return false;
   screen.cursorInfo = info;

@@ -3,6 +3,7 @@
 
 #include "console/line_editor.h"
 
+#include <cstdlib>
 #include <set>
 
 #include "console_fixture.h"
@@ -74,6 +75,101 @@ TEST_F(LineEntryTest, AtTheBottomRightCell) {
                    }),
               "x" + tail);
   }
+}
+
+// The user scrolls the window of a tall buffer while the prompt waits, before a
+// key or between two: the entry stays on the prompt's row, the lines after it below.
+TEST_F(LineEntryTest, TheEntryStaysOnItsRowWhereverTheWindowIsScrolled) {
+  struct Scroll {
+    const char* what;
+    int windowTop, promptRow, rows, beforeKey;
+  };
+  const Scroll cases[] = {{"down, before the first key", 0, 4, 40, 1},
+                          {"down, between keys", 0, 4, 40, 2},
+                          {"up, the prompt still shown", 50, 60, -3, 1},
+                          {"up, between keys", 50, 60, -3, 2},
+                          {"up past the prompt", 50, 60, -20, 1}};
+  for (const Scroll& test : cases) {
+    SCOPED_TRACE(test.what);
+    SetUp();
+    useScreen(80, 300, 25);
+    screen().window = {0, std::int16_t(test.windowTop), 79, std::int16_t(test.windowTop + 24)};
+    EXPECT_EQ(edit(test.promptRow, "Enter new value: ", {"5", "0"},
+                   [&](std::size_t typed) {
+                     if (int(typed) + 1 == test.beforeKey) {
+                       screen().window.top = std::int16_t(screen().window.top + test.rows);
+                       screen().window.bottom = std::int16_t(screen().window.bottom + test.rows);
+                     }
+                     expectCursor(17 + int(typed), test.promptRow);
+                   }),
+              "50");
+    printEmptyLine();
+    printLine("Successfully patched!");
+    EXPECT_EQ(screenRow(test.promptRow), padded("Enter new value: 50"));
+    EXPECT_EQ(screenRow(test.promptRow + 1), padded("Successfully patched!"));
+    expectCursor(0, test.promptRow + 2);
+  }
+}
+
+// A console whose buffer is its window (Windows Terminal's) is resized between
+// writes and during the entry: the lines it still holds are the last ones
+// written, in order, each once, and nothing is written outside it.
+TEST_F(LineEntryTest, ABufferResizedWithItsWindowKeepsTheLinesInOrder) {
+  struct Resize {
+    int lines;
+    platform::Coord between, during;
+  };
+  const Resize cases[] = {{24, {80, 40}, {80, 12}},
+                          {24, {80, 12}, {80, 40}},
+                          {10, {70, 25}, {120, 30}},
+                          {20, {120, 12}, {60, 25}}};
+  for (const Resize& test : cases) {
+    SetUp();
+    std::vector<std::string> written;
+    for (int i = 0; i < test.lines; ++i) {
+      if (i == test.lines / 2) resizeScreen(test.between.x, test.between.y);
+      written.push_back("line " + std::to_string(i));
+      printLine(written.back());
+    }
+    written.insert(written.end(),
+                   {"Enter new value: 50", "Successfully patched!", "Press any key"});
+    EXPECT_EQ(edit(screen().cursor.y, "Enter new value: ", {"5", "0"},
+                   [&](std::size_t typed) {
+                     if (typed == 1) resizeScreen(test.during.x, test.during.y);
+                   }),
+              "50");
+    printEmptyLine();
+    printLine(written[written.size() - 2]);
+    printLine(written.back());
+    std::vector<std::string> shown;
+    for (int row = 0; row <= screen().cursor.y; ++row) {
+      shown.push_back(screenRow(row).substr(0, screenRow(row).find_last_not_of(' ') + 1));
+    }
+    expectCursor(0, int(shown.size()) - 1);
+    shown.pop_back();  // the cursor's row
+    ASSERT_GE(shown.size(), 11u) << test.between.y << " then " << test.during.y;
+    EXPECT_EQ(shown, std::vector(written.end() - std::ptrdiff_t(shown.size()), written.end()));
+  }
+}
+
+// In virtual terminal input mode, which a program may leave on, keys would come
+// as bytes (Backspace as DEL, Left as an escape sequence): the tool turns it off
+// and puts the mode back as it found it when it ends.
+TEST_F(LineEntryTest, KeysComeAsKeysInAConsoleLeftInTerminalInputMode) {
+  simulatedConsole.inputMode = 0x0207;
+  EXPECT_EQ(edit(3, "> ", {"9", "\b", "5", "<Left>", "1"},
+                 [](std::size_t) { EXPECT_EQ(simulatedConsole.inputMode, 0x0007u); }),
+            "15");
+  EXPECT_EXIT(
+      {
+        SetUp();
+        simulatedConsole.inputIsConsole = true;
+        simulatedConsole.inputMode = 0x0207;
+        std::atexit([] { std::_Exit(simulatedConsole.inputMode == 0x0207 ? 0 : 1); });
+        consoleHandles();
+        std::exit(2);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

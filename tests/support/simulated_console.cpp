@@ -20,7 +20,37 @@ bool countedIfOutside(platform::Coord cell) {
   return true;
 }
 
+// A console in virtual terminal input mode sends a key as its bytes, each a
+// key-down of no virtual key: DEL for Backspace, escape sequences for the
+// cursor keys.
+void sendAsTerminalBytes() {
+  if ((console.inputMode & platform::enableVirtualTerminalInput) == 0) return;
+  while (!console.input.empty()) {
+    const platform::KeyEventRecord key = console.input.front().keyEvent;
+    const bool named = (key.controlKeyState & platform::enhancedKey) != 0;
+    if (key.keyDown && !named && key.asciiChar != '\b') return;
+    console.input.pop_front();
+    if (!key.keyDown) continue;
+    constexpr std::string_view sequences[] = {"H", "A", "5~", "", "D",  "",  "C",
+                                              "",  "F", "B",  "", "2~", "3~"};
+    const std::string bytes =
+        named ? "\x1b[" + std::string(sequences[key.virtualScanCode - 0x47]) : "\x7f";
+    for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte) {
+      console.input.push_front(
+          {platform::InputEventType::key, {true, 1, 0, 0, std::uint8_t(*byte), 0}});
+    }
+  }
+}
+
 }  // namespace
+
+void resizeScreen(int columns, int rows) {
+  const platform::Coord at = console.screen.cursor;
+  platform::reshapeScreen(console.screen, {std::int16_t(columns), std::int16_t(rows)},
+                          {std::min<std::int16_t>(at.x, std::int16_t(columns - 1)),
+                           std::min<std::int16_t>(at.y, std::int16_t(rows - 1))},
+                          rows);
+}
 
 void useScreen(int columns, int rows, int windowRows) {
   console.outputIsConsole = true;
@@ -134,12 +164,14 @@ bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
 }
 
 bool peekConsoleInput(ConsoleHandle handle, InputRecord& record, std::uint32_t& count) {
+  sendAsTerminalBytes();
   count = console.input.empty() ? 0 : 1;
   if (count == 1) record = console.input.front();
   return isInput(handle);
 }
 
 bool readConsoleInput(ConsoleHandle handle, InputRecord& record) {
+  sendAsTerminalBytes();
   if (!isInput(handle) || console.input.empty()) return false;
   record = console.input.front();
   console.input.pop_front();

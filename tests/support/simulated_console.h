@@ -35,8 +35,12 @@ inline SimulatedConsole simulatedConsole;
 void useScreen(int columns, int rows, int windowRows);
 // The bytes of one buffer row, trailing blanks included.
 std::string screenRow(int row);
+// The buffer resized as a console whose buffer is its window (Windows Terminal's)
+// does it: the lines move up only as far as keeps the cursor's in the buffer.
+void resizeScreen(int columns, int rows);
 // Standard input becomes a console with each key pressed and released: a byte,
-// or <Home>, <Up>, <PgUp>, <Left>, <Right>, <End>, <Down>, <Ins> or <Del>.
+// or <Home>, <Up>, <PgUp>, <Left>, <Right>, <End>, <Down>, <Ins> or <Del>. In
+// virtual terminal input mode a key comes as the bytes a terminal sends for it.
 void queueKeys(std::string_view keys);
 
 }  // namespace quorvane::testing
