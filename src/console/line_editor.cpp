@@ -40,8 +40,8 @@ Cell cellAfter(const EditState& edit, int x, int y, long long d) {
   return {static_cast<int>(linear - static_cast<long long>(row) * edit.cols) + 1, row + 1};
 }
 
-// Read before each key and after each write: a console resized meanwhile
-// may have other columns and rows.
+// Read at each key and after each write: a console resized meanwhile may
+// have other columns and rows.
 void readCursor(EditState& edit) {
   const ColumnRow at = cursorPosition();
   edit.curX = at.column;
@@ -174,10 +174,12 @@ std::optional<std::string> editLine() {
 
   const platform::ConsoleHandle input = consoleHandles().input;
   for (;;) {
-    readCursor(edit);
     while (!keyWaiting()) platform::waitForConsoleInput(input, keyPollInterval);
     const std::string keyText = takeKey();
     if (keyText.empty()) continue;
+    // Read once the key is there: the console may have been resized while
+    // the editor waited for it.
+    readCursor(edit);
     const std::int32_t k = keyCodeOf(keyText);
     actOnKey(edit, k);
     assert(edit.pos <= edit.text.size());

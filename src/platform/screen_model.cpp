@@ -41,6 +41,15 @@ bool fillCells(ScreenModel& screen, std::uint32_t count, Coord from, std::uint32
   return true;
 }
 
+// The window rectangle a call asks for, made absolute.
+SmallRect wantedWindow(const ScreenModel& screen, bool absolute, const SmallRect& window) {
+  if (absolute) return window;
+  return {static_cast<std::int16_t>(screen.window.left + window.left),
+          static_cast<std::int16_t>(screen.window.top + window.top),
+          static_cast<std::int16_t>(screen.window.right + window.right),
+          static_cast<std::int16_t>(screen.window.bottom + window.bottom)};
+}
+
 }  // namespace
 
 ScreenModel makeScreen(Coord size, std::int16_t windowRows) {
@@ -158,14 +167,6 @@ bool placeCursor(ScreenModel& screen, Coord position) {
   follow(position.x, window.left, window.right);
   follow(position.y, window.top, window.bottom);
   return true;
-}
-
-SmallRect wantedWindow(const ScreenModel& screen, bool absolute, const SmallRect& window) {
-  if (absolute) return window;
-  return {static_cast<std::int16_t>(screen.window.left + window.left),
-          static_cast<std::int16_t>(screen.window.top + window.top),
-          static_cast<std::int16_t>(screen.window.right + window.right),
-          static_cast<std::int16_t>(screen.window.bottom + window.bottom)};
 }
 
 bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window) {

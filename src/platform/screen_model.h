@@ -41,9 +41,7 @@ bool fillCharacters(ScreenModel& screen, std::uint8_t byte, std::uint32_t count,
                     std::uint32_t& filled);
 // Moves the cursor, and the window by as little as it takes to show it.
 bool placeCursor(ScreenModel& screen, Coord position);
-// The window rectangle a call asks for, made absolute: a relative one moves
-// each side of the current window by its own amount.
-SmallRect wantedWindow(const ScreenModel& screen, bool absolute, const SmallRect& window);
+// A relative window moves each side of the current one by its own amount.
 bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window);
 bool setCursorShape(ScreenModel& screen, const CursorInfo& info);
 

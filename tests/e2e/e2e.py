@@ -180,6 +180,18 @@ class Pane:
     def history(self):  # the rows the terminal keeps, scrolled off or shown
         return head(tmux("capture-pane", "-p", "-S", "-", "-t", self.name).rstrip("\n").split("\n"))
 
+    def lines(self, width):
+        """The lines the terminal keeps (in Wine's console, the lines it shows), blank ones
+        left out: its wrapped rows joined, and a row just `width` long to the row after it."""
+        rows = tmux("capture-pane", "-p", "-J", *["-S", "-"] * (not WINE), "-t", self.name)
+        lines, line = [], ""
+        for row in rows.rstrip("\n").split("\n"):
+            line += row
+            if len(row) != width:
+                lines.append(line.rstrip(" "))
+                line = ""
+        return [line for line in head(lines + [line]) if line]
+
     def reads(self):
         """Whether a program reads the keys itself: the terminal echoes none."""
         fd = os.open(self.tty, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)

@@ -94,13 +94,37 @@ class TerminalTest(e2e.Case):
             pane.expect(HEAD + lines + [ANY_KEY, "EXIT=0", ""])
         self.assertBytes(marked, data)
 
-    def test_a_terminal_of_another_size_and_earlier_output(self):
-        if e2e.WINE:
-            self.skipTest("Wine's console must start on a blank pane of the usual size")
-        earlier = [f"line {i}" for i in range(30)]
-        pane, lines, holds = self.dialogue(0, "seq -f 'line %g' 0 29; ", earlier, columns=100)
-        self.finish(pane, self.enter(pane, lines, LONG[:90]))
-        holds(5)
+    def test_every_line_holds_its_place_when_the_terminal_is_resized(self):
+        # The terminal grows, shrinks, widens or narrows at the prompt, in the middle of the
+        # entry (one that a narrower row wraps, then edited across) or at the key wait.
+        # Started below earlier lines (in a terminal 100 columns wide) or near the top, the
+        # entry holds what was typed where it was typed, and each line shows once, in
+        # order, after the earlier ones, as the terminal keeps them on its screen and in its
+        # history (its wrapped rows joined). Wine's console, which redraws its window,
+        # starts on a blank pane and is looked at as it shows.
+        typed = LONG[1:61]
+        entered = [PROMPT + "50" + typed, DONE, ANY_KEY]
+        steps = ((typed, [PROMPT + typed]), (["Home", "5", "0", "End", "Enter"], entered),
+                 ("x", entered + ["EXIT=0"]))
+        starts = [[f"earlier {i}" for i in range(n)] for n in ((0,) if e2e.WINE else (40, 2))]
+        for index, (earlier, size, moment) in enumerate(
+                (earlier, size, moment) for earlier in starts
+                for size in (("-y", "40"), ("-y", "12"), ("-x", "120"), ("-x", "70"))
+                for moment in range(3)):
+            with self.subTest(earlier=len(earlier), size=size, moment=moment):
+                pane, lines, holds = self.dialogue(index, "".join(f"echo {e}; " for e in earlier),
+                                                   earlier, 100 if len(earlier) > 2 else 80)
+                width = pane.columns
+                for step, (keys, shown) in enumerate(steps):
+                    if step == moment:
+                        e2e.tmux("resize-window", "-t", pane.name, *size)
+                        width = int(size[1]) if size[0] == "-x" else width
+                    pane.press(keys)
+                    wanted = [line for line in lines[:-1] + shown if line.strip()]
+                    self.assertEqual(pane.until(lambda got: got == wanted,
+                                                lambda: pane.lines(width)), wanted)
+                holds(50)
+                pane.close()
 
     def test_every_end_leaves_the_shell_its_terminal(self):
         # (how the run ends; the exit code the shell shows). Ctrl+S and Ctrl+Z

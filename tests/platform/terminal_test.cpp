@@ -18,15 +18,16 @@ namespace {
 
 // Changes of an 8 x 4 screen whose cursor stands at 3,3, where the terminal's
 // does (a scroll by a row or none, cells filled with x from a cell, the cursor
-// put on a cell and shown or hidden, the bell), and the fewest bytes that show
-// each, written once.
-TEST(TerminalRender, EachChangeAsTheFewestBytes) {
+// put on a cell and shown or hidden, the bell), and the bytes that show each,
+// written once: the cursor moved from where it stands, so that a terminal that
+// moved the cursor's line with a resize still has the cells in their place.
+TEST(TerminalRender, EachChangeInFewBytesFromWhereTheCursorStands) {
   // clang-format off
   const std::tuple<bool, int, Coord, Coord, bool, bool, std::string_view> changes[] = {
       {false, 1, {3, 3}, {4, 3}, true, false, "x"},                    // text at the cursor
-      {false, 2, {2, 0}, {3, 3}, true, false, "\x1b[1;3Hxx\x1b[4;4H"},  // elsewhere
-      {false, 2, {6, 2}, {0, 3}, true, false, "\x1b[3;7Hxx\x1b[4;1H"},  // a wrap
-      {true, 2, {0, 3}, {2, 3}, true, false, "\x1b[4;1H\nxx"},          // a scroll
+      {false, 2, {2, 0}, {3, 3}, true, false, "\x1b[3A\x1b[Dxx\r\n\n\n\x1b[3C"},  // elsewhere
+      {false, 2, {6, 2}, {0, 3}, true, false, "\x1b[A\x1b[3Cxx\r\n"},  // the last column
+      {true, 2, {0, 3}, {2, 3}, true, false, "\r\nxx"},                 // a scroll
       {false, 0, {}, {3, 3}, false, false, "\x1b[?25l"},                // hidden
       {false, 0, {}, {3, 3}, true, true, "\a"}};                        // the bell
   // clang-format on

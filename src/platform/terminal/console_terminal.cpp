@@ -79,6 +79,21 @@ bool keyPending(TerminalSession& session) {
   return !session.intake.keys.empty();
 }
 
+// A resize since the last look is followed, once what is queued is written,
+// wherever the console layer may meet the new size next: at each wait and
+// whenever input is taken, before the key it brings is acted on.
+void followResizes(TerminalSession& session) {
+  if (!resizeNoted()) return;
+  writeTerminalOutput(session);
+  followTerminalResize(session);
+}
+
+// What each wait does first.
+void catchUpWithTerminal(TerminalSession& session) {
+  writeTerminalOutput(session);
+  followResizes(session);
+}
+
 }  // namespace
 
 ConsoleHandle getStdHandle(StandardHandle which) {
@@ -154,16 +169,11 @@ bool setConsoleCursorPosition(ConsoleHandle output, Coord position) {
   return screen != nullptr && placeCursor(*screen, position);
 }
 
-// The window is the whole buffer and cannot move: only that rectangle is
-// accepted.
+// The window is the model's alone: the rows the console layer scrolls,
+// which the terminal shows all along with the rest.
 bool setConsoleWindowInfo(ConsoleHandle output, bool absolute, const SmallRect& window) {
   ScreenModel* screen = screenOf(output);
-  if (screen == nullptr) return false;
-  const SmallRect wanted = wantedWindow(*screen, absolute, window);
-  const bool wholeBuffer = wanted.left == 0 && wanted.top == 0 &&
-                           wanted.right == screen->size.x - 1 &&
-                           wanted.bottom == screen->size.y - 1;
-  return wholeBuffer && placeWindow(*screen, true, wanted);
+  return screen != nullptr && placeWindow(*screen, absolute, window);
 }
 
 bool getConsoleCursorInfo(ConsoleHandle output, CursorInfo& info) {
@@ -192,6 +202,7 @@ bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& c
   count = 0;
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
+  followResizes(session);
   if (keyPending(session)) {
     record = {InputEventType::key, session.intake.keys.front()};
     count = 1;
@@ -204,6 +215,7 @@ bool peekConsoleInput(ConsoleHandle input, InputRecord& record, std::uint32_t& c
 bool readConsoleInput(ConsoleHandle input, InputRecord& record) {
   if (!isConsoleInput(input)) return false;
   TerminalSession& session = terminalSession();
+  followResizes(session);
   for (;;) {
     if (keyPending(session)) {
       record = {InputEventType::key, session.intake.keys.front()};
@@ -222,9 +234,11 @@ bool waitForConsoleInput(ConsoleHandle input, std::uint32_t timeoutMs) {
     sleepMilliseconds(timeoutMs);
     return false;
   }
-  writeTerminalOutput(session);
+  catchUpWithTerminal(session);
   if (keyPending(session)) return true;
-  return waitForTerminalBytes(session, timeoutMs) && keyPending(session);
+  const bool woken = waitForTerminalBytes(session, timeoutMs);
+  followResizes(session);
+  return woken && keyPending(session);
 }
 
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
@@ -237,14 +251,14 @@ bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
 }
 
 std::size_t readStandardInput(void* bytes, std::size_t count) {
-  writeTerminalOutput(terminalSession());
+  catchUpWithTerminal(terminalSession());
   return std::fread(bytes, 1, count, stdin);
 }
 
 // Ends early when a signal comes, so that a waiting loop sees at once what
 // the control routine stored.
 void sleepMilliseconds(std::uint32_t milliseconds) {
-  writeTerminalOutput(terminalSession());
+  catchUpWithTerminal(terminalSession());
   ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(milliseconds, longestPollMs)));
 }
 

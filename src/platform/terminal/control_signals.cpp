@@ -16,6 +16,7 @@ constexpr int controlSignals[] = {SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 
 std::atomic<ConsoleControlRoutine> controlRoutine{nullptr};
 std::atomic<int> graceSignal{0};  // the signal whose grace period runs; 0: none
+std::atomic<bool> resized{false};
 
 static_assert(std::atomic<ConsoleControlRoutine>::is_always_lock_free);
 
@@ -72,6 +73,8 @@ void startGracePeriod(int signal) {
   ::alarm(closeGraceSeconds);
 }
 
+void onResize(int) { resized.store(true); }
+
 void onControlSignal(int signal) {
   const int savedErrno = errno;
   const ConsoleControlRoutine routine = controlRoutine.load();
@@ -112,5 +115,11 @@ void setControlRoutine(ConsoleControlRoutine routine, bool add) {
   }
   catchControlSignals();
 }
+
+void catchResizes() { install(SIGWINCH, onResize); }
+
+bool resizeNoted() { return resized.load(); }
+
+bool takeResize() { return resized.exchange(false); }
 
 }  // namespace quorvane::platform

@@ -33,4 +33,13 @@ void ignoreBrokenPipe();
 // one kept (remove). Catches the signals.
 void setControlRoutine(ConsoleControlRoutine routine, bool add);
 
+// Notes each SIGWINCH, the terminal's word that it has another size; the
+// signal also cuts a wait short.
+void catchResizes();
+
+// Whether the terminal was resized since the last takeResize; only that
+// call clears the note.
+bool resizeNoted();
+bool takeResize();
+
 }  // namespace quorvane::platform

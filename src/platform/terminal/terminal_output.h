@@ -5,9 +5,12 @@
 // outputQueueLimit bytes have gathered.
 //
 // The queue keeps where the terminal's cursor stands once its bytes are
-// written, as far as they tell, and sends a cursor move (CSI row ; column
-// H) only where the cursor is wanted elsewhere: drawing that goes on where
-// the last ended, or a cursor left where it stands, costs no move.
+// written, as far as they tell, and sends a move only where the cursor is
+// wanted elsewhere. A move is made from where the cursor stands (down by
+// line feeds, up by CSI n A, along the row by CR, CSI n C or CSI n D), so
+// that bytes queued before the terminal was resized still land where they
+// belong: a terminal keeps the line its cursor is on with its text. Only a
+// cursor not known is put on its cell by number (CSI row ; column H).
 
 #include <cstddef>
 #include <optional>
@@ -22,6 +25,7 @@ inline constexpr std::size_t outputQueueLimit = 16384;
 struct TerminalOutput {
   std::string bytes;            // queued, not written yet
   std::optional<Coord> cursor;  // where the terminal's cursor stands after them; none: not known
+  bool wrapPending = false;     // a glyph went into the last column: the next one would wrap
 };
 
 // Queues a move of the terminal's cursor to position, unless it stands
@@ -29,9 +33,8 @@ struct TerminalOutput {
 void queueCursorMove(TerminalOutput& output, Coord position);
 
 // Notes that count cells were written from the cursor on, in a row width
-// cells wide: the cursor stands after them. Once the last column is
-// written, the terminal's deferred wrap leaves it in a state no move can
-// be saved on, taken as not known.
+// cells wide: the cursor stands after them, or in the last column with the
+// terminal's deferred wrap pending.
 void noteCellsWritten(TerminalOutput& output, int count, int width);
 
 // Writes what is queued to descriptor in one write, after a move of the

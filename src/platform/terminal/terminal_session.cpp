@@ -62,16 +62,24 @@ std::optional<Coord> askCursor(int descriptor, KeyIntake& intake) {
   return std::nullopt;
 }
 
+// Where the terminal has its cursor, cut to a screen of that size; none
+// without an answer. The queue, which must be empty, knows the cursor when
+// the answer lies within the size.
+std::optional<Coord> askTerminalCursor(TerminalSession& current, Coord size) {
+  if (current.rawInput < 0) return std::nullopt;
+  KeyIntake otherTerminal;  // keys typed on /dev/tty are no console input
+  const std::optional<Coord> answer =
+      askCursor(current.rawInput, current.inputIsTerminal ? current.intake : otherTerminal);
+  if (!answer) return std::nullopt;
+  const Coord cursor =
+      cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
+  if (cursor.x == answer->x && cursor.y == answer->y) current.output.cursor = cursor;
+  return cursor;
+}
+
 Coord startingCursor() {
   const Coord size = session.screen.size;
-  KeyIntake otherTerminal;  // keys typed on /dev/tty are no console input
-  if (session.rawInput >= 0) {
-    KeyIntake& intake = session.inputIsTerminal ? session.intake : otherTerminal;
-    if (const std::optional<Coord> answer = askCursor(session.rawInput, intake)) {
-      if (insideScreen(session.screen, *answer)) session.output.cursor = answer;
-      return cell(std::min<int>(answer->x, size.x - 1), std::min<int>(answer->y, size.y - 1));
-    }
-  }
+  if (const std::optional<Coord> cursor = askTerminalCursor(session, size)) return *cursor;
   session.output.bytes += "\r\n";
   return cell(0, size.y - 1);
 }
@@ -102,7 +110,9 @@ void start() {
   }
   if (!session.outputIsTerminal) return;
   noteScreenOutput(STDOUT_FILENO);
+  catchResizes();
   const Coord size = terminalSize(STDOUT_FILENO);
+  session.windowRows = size.y;
   session.screen = makeScreen(size, size.y);
   session.screen.cursor = startingCursor();
 }
@@ -122,6 +132,21 @@ void readTerminalKeys(TerminalSession& current) {
   const std::int64_t now = monotonicMilliseconds();
   takeBytes(current.intake, bytes, now);
   decodePending(current.intake, now, !current.inputEnded);
+}
+
+// Without an answer the cursor is taken to keep its cell, as far as the new
+// size lets it, and the queue no longer knows it.
+void followTerminalResize(TerminalSession& current) {
+  if (!takeResize() || !current.outputIsTerminal) return;
+  ScreenModel& screen = current.screen;
+  const Coord size = terminalSize(STDOUT_FILENO);
+  current.output.cursor.reset();
+  const Coord kept =
+      cell(std::min<int>(screen.cursor.x, size.x - 1), std::min<int>(screen.cursor.y, size.y - 1));
+  const Coord cursor = askTerminalCursor(current, size).value_or(kept);
+  reshapeScreen(screen, size, cursor, current.windowRows);
+  // A cursor in the last column may still owe the terminal's deferred wrap.
+  current.output.wrapPending = cursor.x == size.x - 1;
 }
 
 void writeTerminalOutput(TerminalSession& current) {

@@ -22,9 +22,15 @@
 // The finish undoes the start in reverse order: the queued output is
 // written, the terminal restored, and /dev/tty closed.
 //
-// A terminal resized during the run keeps the size it had at the start
-// here, as Wine's console does: the model never changes size, nothing is
-// ever drawn outside it, and the terminal clips what no longer fits.
+// A resized terminal (SIGWINCH) is followed at the next wait, once the
+// queued output is written: the model takes the new size and the cursor
+// asked anew, its lines moved with the cursor's, since a terminal keeps the
+// line its cursor is on with its text (and pulls earlier lines down when it
+// grows, or pushes the top ones into its history when it shrinks). The
+// window, the rows the console layer scrolls, keeps the height it had at the
+// start while the terminal is as tall, moving with its lines; in a taller
+// terminal the rows below it are taken as the console takes a taller
+// buffer's.
 
 #include <cstdint>
 
@@ -49,6 +55,7 @@ struct TerminalSession {
   int rawInput = -1;              // the terminal in raw input: standard input or /dev/tty; -1: none
   std::uint32_t inputMode = startInputMode;
   std::uint32_t outputMode = startOutputMode;
+  int windowRows = 25;  // the window's height, the terminal's at the start
   ScreenModel screen;
   TerminalOutput output;
   KeyIntake intake;
@@ -63,5 +70,9 @@ void readTerminalKeys(TerminalSession& current);
 // Writes what is queued for standard output's terminal, its cursor put
 // where the screen model's stands.
 void writeTerminalOutput(TerminalSession& current);
+
+// Brings the screen model in line with a terminal resized since the last
+// call; the queue must be empty.
+void followTerminalResize(TerminalSession& current);
 
 }  // namespace quorvane::platform
