@@ -206,10 +206,14 @@ class Pane:
             time.sleep(0.05)
         return value
 
-    def expect(self, lines, column=None, reading=False):
-        """Waits for the picture of `lines`, the cursor in `column`, and the tool `reading`."""
+    def expect(self, lines, at=None, reading=False):
+        """Waits for the picture of `lines`, the cursor on the cell `at` cells into the last
+        (after it: None), and the tool `reading`."""
         rows, cursor = layout(lines, self.columns, self.rows)
-        wanted = (rows, cursor if column is None else (column, cursor[1]))
+        if at is not None:
+            first = cursor[1] - len(lines[-1]) // self.columns  # the row the last line starts on
+            cursor = (at % self.columns, first + at // self.columns)
+        wanted = (rows, cursor)
         self.test.assertEqual(self.until(lambda p: p == wanted and (self.reads() or not reading)),
                               wanted)
         self.test.assertTrue(self.reads() or not reading, "the terminal echoes what the tool reads")

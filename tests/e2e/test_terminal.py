@@ -8,6 +8,8 @@ from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, READ_ONLY, WRITE_
     layout
 
 UPPER = bytes(range(0x80, 0x100)).decode("cp437")  # typed, each shows as itself
+LONG = "5" + "abcdefghij" * 10  # its first 67 bytes count as 5
+LAST = "8" + " " * 61 + "9"  # with the prompt, to the last column of 80
 # Edits at the prompt: the steps (keys pressed or a string typed; the text
 # the prompt's row then shows; the cursor's place in it) and the value patched.
 EDITS = [
@@ -15,8 +17,11 @@ EDITS = [
       (["Delete"], "243", 0), (["End"], "243", 3), (["Backspace"], "24", 2)], 24),
     ([(UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
       (["Escape"], "", 0), ("7" + UPPER[120:], "7" + UPPER[120:], 9)], 7),
+    # An entry that reaches the row's last column, the cursor moved across its end.
+    ([(LAST[:62], LAST[:62], 62), ("9", LAST, 63), (["Left"], LAST, 62), (["Left"], LAST, 61),
+      (["Right"], LAST, 62), (["Right"], LAST, 63), (["Home"], LAST, 0), (["End"], LAST, 63),
+      (["Backspace"], LAST[:62], 62)], 8),
 ]
-LONG = "5" + "abcdefghij" * 10  # its first 67 bytes count as 5
 
 
 class TerminalTest(e2e.Case):
@@ -66,7 +71,7 @@ class TerminalTest(e2e.Case):
             pane, lines, holds = self.dialogue(index)
             for keys, text, place in steps:
                 pane.press(keys)
-                pane.expect(lines[:-1] + [PROMPT + text], column=len(PROMPT) + place)
+                pane.expect(lines[:-1] + [PROMPT + text], at=len(PROMPT) + place)
             pane.press(["Enter"])
             lines = lines[:-1] + [PROMPT + text, DONE, ANY_KEY, ""]
             pane.expect(lines, reading=True)
@@ -101,7 +106,10 @@ class TerminalTest(e2e.Case):
         # entry holds what was typed where it was typed, and each line shows once, in
         # order, after the earlier ones, as the terminal keeps them on its screen and in its
         # history (its wrapped rows joined). Wine's console, which redraws its window,
-        # starts on a blank pane and is looked at as it shows.
+        # starts on a blank pane and is looked at as it shows; it draws its rows 80 cells
+        # wide whatever the pane's width (a narrower pane wraps each of them) and misplaces
+        # the entry in a wider one, so under Wine the pane is made wider only at the key
+        # wait, when nothing more is drawn, and never narrower.
         typed = LONG[1:61]
         entered = [PROMPT + "50" + typed, DONE, ANY_KEY]
         steps = ((typed, [PROMPT + typed]), (["Home", "5", "0", "End", "Enter"], entered),
@@ -110,7 +118,8 @@ class TerminalTest(e2e.Case):
         for index, (earlier, size, moment) in enumerate(
                 (earlier, size, moment) for earlier in starts
                 for size in (("-y", "40"), ("-y", "12"), ("-x", "120"), ("-x", "70"))
-                for moment in range(3)):
+                for moment in range(3)
+                if not (e2e.WINE and size[0] == "-x" and (moment < 2 or size[1] == "70"))):
             with self.subTest(earlier=len(earlier), size=size, moment=moment):
                 pane, lines, holds = self.dialogue(index, "".join(f"echo {e}; " for e in earlier),
                                                    earlier, 100 if len(earlier) > 2 else 80)

@@ -20,28 +20,6 @@ bool countedIfOutside(platform::Coord cell) {
   return true;
 }
 
-// A console in virtual terminal input mode sends a key as its bytes, each a
-// key-down of no virtual key: DEL for Backspace, escape sequences for the
-// cursor keys.
-void sendAsTerminalBytes() {
-  if ((console.inputMode & platform::enableVirtualTerminalInput) == 0) return;
-  while (!console.input.empty()) {
-    const platform::KeyEventRecord key = console.input.front().keyEvent;
-    const bool named = (key.controlKeyState & platform::enhancedKey) != 0;
-    if (key.keyDown && !named && key.asciiChar != '\b') return;
-    console.input.pop_front();
-    if (!key.keyDown) continue;
-    constexpr std::string_view sequences[] = {"H", "A", "5~", "", "D",  "",  "C",
-                                              "",  "F", "B",  "", "2~", "3~"};
-    const std::string bytes =
-        named ? "\x1b[" + std::string(sequences[key.virtualScanCode - 0x47]) : "\x7f";
-    for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte) {
-      console.input.push_front(
-          {platform::InputEventType::key, {true, 1, 0, 0, std::uint8_t(*byte), 0}});
-    }
-  }
-}
-
 }  // namespace
 
 void resizeScreen(int columns, int rows) {
@@ -69,14 +47,26 @@ std::string screenRow(int row) {
 void queueKeys(std::string_view keys) {
   constexpr std::string_view names[] = {"Home", "Up",  "PgUp", "", "Left", "",   "Right",
                                         "",     "End", "Down", "", "Ins",  "Del"};
+  constexpr std::string_view sequences[] = {"H", "A", "5~", "", "D",  "",  "C",
+                                            "",  "F", "B",  "", "2~", "3~"};
   console.inputIsConsole = true;
+  const bool asBytes = (console.inputMode & platform::enableVirtualTerminalInput) != 0;
   while (!keys.empty()) {
     const std::size_t close = keys.find('>');
     const std::size_t length = keys[0] == '<' && close != std::string_view::npos ? close + 1 : 1;
     const bool named = length > 1;
     const auto scan = std::uint16_t(
         named ? 0x47 + (std::find(names, std::end(names), keys.substr(1, length - 2)) - names) : 0);
+    // In virtual terminal input mode, a key-down of no virtual key a byte.
+    const std::string bytes = named ? "\x1b[" + std::string(sequences[scan - 0x47])
+                                    : std::string(1, keys[0] == '\b' ? '\x7f' : keys[0]);
+    for (const char byte : bytes) {
+      if (asBytes)
+        console.input.push_back(
+            {platform::InputEventType::key, {true, 1, 0, 0, std::uint8_t(byte), 0}});
+    }
     for (const bool down : {true, false}) {
+      if (asBytes) break;
       platform::InputRecord record;
       record.keyEvent = {
           down, 1, 0, scan, std::uint8_t(named ? 0 : keys[0]), named ? platform::enhancedKey : 0};
@@ -164,14 +154,12 @@ bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
 }
 
 bool peekConsoleInput(ConsoleHandle handle, InputRecord& record, std::uint32_t& count) {
-  sendAsTerminalBytes();
   count = console.input.empty() ? 0 : 1;
   if (count == 1) record = console.input.front();
   return isInput(handle);
 }
 
 bool readConsoleInput(ConsoleHandle handle, InputRecord& record) {
-  sendAsTerminalBytes();
   if (!isInput(handle) || console.input.empty()) return false;
   record = console.input.front();
   console.input.pop_front();
