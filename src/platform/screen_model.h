@@ -46,9 +46,9 @@ bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window);
 bool setCursorShape(ScreenModel& screen, const CursorInfo& info);
 
 // The buffer at another size, its lines moved with the cursor's to the row
-// cursor names, where the console (or terminal) now has it: cells beyond the
-// new size are lost, new ones blank. The window keeps its place among the
-// lines, at most windowRows tall.
+// cursor names (as far as the size lets it), where the console or terminal
+// now has it: cells beyond the new size are lost, new ones blank. The window
+// keeps its place among the lines, at most windowRows tall.
 void reshapeScreen(ScreenModel& screen, Coord size, Coord cursor, int windowRows);
 
 }  // namespace quorvane::platform

@@ -28,17 +28,17 @@ class ConsoleOutputTest : public ConsoleTest {
   }
 };
 
-// Writes in a 25-row window over a buffer of 25 rows or more: the rows then
-// shown (every other row blank), the cursor, the scroll calls, the window;
-// over a buffer full of dots in other colours, every cell the writes touched
-// in the console's colours.
+// Writes in a 25-row window over a buffer of 25 rows or more, which the user
+// may make shorter after the first: the rows then shown (every other row
+// blank), the cursor, the scroll calls, the window; and every cell the writes
+// touched in the console's colours, the others as they were.
 struct WriteCase {
   const char* name;
   platform::Coord start;
   std::vector<std::string> writes;
   std::vector<std::pair<int, std::string>> rows;
   platform::Coord end;
-  int scrolls, bufferRows = 25, windowTop = 0;
+  int scrolls, bufferRows = 25, windowTop = 0, shorterWindow = 0;
 };
 
 TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
@@ -59,6 +59,15 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
        {{22, "1"}, {23, "2"}, {24, "3"}, {25, "4"}, {26, "5"}, {27, "6"}, {28, "7"}}, {0, 29}, 2, 30, 5},
       {"many rows at once past it", {0, 24}, {manyLines}, {{0, "15"}, {1, "16"}, {2, "17"}, {3, "18"},
        {4, "19"}, {5, "20"}, {6, "21"}, {7, "22"}, {8, "23"}, {9, "24"}}, {0, 29}, 20, 30, 5},
+      // a window made shorter keeps the region's first height: it scrolls its own rows in
+      // place, one or many (those the moved rows leave are cleared), the window moved only
+      // to show the cursor
+      {"a shorter window", {0, 0}, {"first\r\n", "seen", std::string(23, '\n') + "bottom\r\n"},
+       {{0, "seen"}, {23, "bottom"}}, {0, 24}, 1, 300, 5, 20},
+      {"many at once in it", {0, 0}, {"first\r\n", "seen\r", manyLines},
+       {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}, {0, 24}, 2, 300, 5, 20},
+      {"more than it at once", {0, 0}, {"first\r\n", "seen\r", manyLines + std::string(25, '\n')},
+       {}, {0, 24}, 1, 300, 5, 20},
   };
   // clang-format on
   for (const WriteCase& test : cases) {
@@ -66,18 +75,19 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
     SetUp();
     useScreen(80, test.bufferRows, 25);
     screen().attributes = 0x1E;
-    std::fill(screen().cells.begin(), screen().cells.end(), platform::CharCell{'.', 0x07});
+    std::fill(screen().cells.begin(), screen().cells.end(), platform::CharCell{' ', 0x55});
     cursorTo(test.start.x, test.start.y);
-    for (const std::string& bytes : test.writes) write(bytes);
+    for (const std::string& bytes : test.writes) {
+      write(bytes);
+      if (&bytes == &test.writes[0] && test.shorterWindow > 0) {
+        screen().window.bottom = std::int16_t(test.shorterWindow - 1);
+      }
+    }
     EXPECT_EQ(std::count_if(screen().cells.begin(), screen().cells.end(),
                             [](const platform::CharCell& c) {
-                              return c.attributes != 0x1E && (c.byte != '.' || c.attributes != 7);
+                              return c.attributes != 0x1E && c.attributes != 0x55;
                             }),
               0);
-    SetUp();
-    useScreen(80, test.bufferRows, 25);
-    cursorTo(test.start.x, test.start.y);
-    for (const std::string& bytes : test.writes) write(bytes);
     const std::map<int, std::string> shown(test.rows.begin(), test.rows.end());
     for (int row = 0; row < test.bufferRows; ++row) {
       EXPECT_EQ(screenRow(row), padded(shown.contains(row) ? shown.at(row) : "")) << row;
@@ -86,29 +96,6 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
     EXPECT_EQ(simulatedConsole.scrollCalls, test.scrolls);
     EXPECT_EQ(screen().window.top, test.windowTop);
     EXPECT_EQ(simulatedConsole.standardOutput, "") << "screen mode writes no bytes through";
-  }
-}
-
-// The region keeps its first height: in a window made shorter it scrolls
-// its own rows in place, one or many (those the moved rows leave are cleared).
-TEST_F(ConsoleOutputTest, AWindowResizedAfterTheFirstWriteScrollsOnlyTheRegion) {
-  const std::pair<std::string, std::map<int, std::string>> cases[] = {
-      {"bottom\r\n", {{0, "seen"}, {23, "bottom"}}},
-      {manyLines, {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}},
-      {manyLines + std::string(25, '\n'), {}}};
-  for (const auto& [bytes, shown] : cases) {
-    SetUp();
-    useScreen(80, 300, 25);
-    printLine("first");
-    screen().window.bottom = 19;  // the user made the window shorter
-    write("seen");                // each write reads the window afresh at its end
-    cursorTo(0, bytes.size() < 10 ? 24 : 0);
-    write(bytes);
-    for (int row = 0; row < 25; ++row) {
-      EXPECT_EQ(screenRow(row), padded(shown.contains(row) ? shown.at(row) : "")) << row;
-    }
-    expectCursor(0, 24);
-    EXPECT_EQ(screen().window.top, 5) << "moved only to show the cursor";
   }
 }
 

@@ -21,7 +21,7 @@ PROMPT = "Enter new value: "
 TIMEOUT = 60  # seconds for a run, and for an awaited picture: a bound, never a wait
 TOOL, WINE, WRAP = "", "", []  # the binary, Wine if it runs there, a wrapper; set by main()
 KEYS = {"Delete": ["DC"], "Backspace": ["BSpace"], "Ctrl+C": ["C-c"], "Ctrl+S": ["C-s"],
-        "Ctrl+Z": ["C-z"]}  # tmux's names where they differ
+        "Ctrl+Z": ["C-z"], "Ctrl+\\": ["C-\\"]}  # tmux's names where they differ
 
 
 def current(data, edition):
@@ -176,9 +176,6 @@ class Pane:
             args = ["-l", key.replace(";", "\\;")] if isinstance(keys, str) else KEYS.get(key, [key])
             tmux("send-keys", "-t", self.name, *args)
             time.sleep(0.1 if key == "Escape" else 0)  # lest the next key read as Alt with it
-
-    def history(self):  # the rows the terminal keeps, scrolled off or shown
-        return head(tmux("capture-pane", "-p", "-S", "-", "-t", self.name).rstrip("\n").split("\n"))
 
     def lines(self, width):
         """The lines the terminal keeps (in Wine's console, the lines it shows), blank ones

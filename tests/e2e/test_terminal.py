@@ -4,23 +4,27 @@ scroll, the line editor's keys, the ends of a run and the terminal the shell get
 import os, re, shlex, signal
 
 import e2e
-from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, READ_ONLY, WRITE_FAILED, WRONG_BUILD, \
-    layout
+from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, READ_ONLY, WRITE_FAILED, WRONG_BUILD
 
 UPPER = bytes(range(0x80, 0x100)).decode("cp437")  # typed, each shows as itself
-LONG = "5" + "abcdefghij" * 10  # its first 67 bytes count as 5
 LAST = "8" + " " * 61 + "9"  # with the prompt, to the last column of 80
-# Edits at the prompt: the steps (keys pressed or a string typed; the text
-# the prompt's row then shows; the cursor's place in it) and the value patched.
+WRAPPED = ("5" + "abcdefghij" * 9)[:90]
+# Edits at the prompt: the entries refused first, each "0"; the steps (keys pressed
+# or a string typed; the text the prompt's row then shows; the cursor's place in
+# it); the value patched.
 EDITS = [
-    ([("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
+    (0, [("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
       (["Delete"], "243", 0), (["End"], "243", 3), (["Backspace"], "24", 2)], 24),
-    ([(UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
+    (0, [(UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
       (["Escape"], "", 0), ("7" + UPPER[120:], "7" + UPPER[120:], 9)], 7),
-    # An entry that reaches the row's last column, the cursor moved across its end.
-    ([(LAST[:62], LAST[:62], 62), ("9", LAST, 63), (["Left"], LAST, 62), (["Left"], LAST, 61),
-      (["Right"], LAST, 62), (["Right"], LAST, 63), (["Home"], LAST, 0), (["End"], LAST, 63),
-      (["Backspace"], LAST[:62], 62)], 8),
+    # An entry to the row's last cell, the cursor moved across its end; its first field
+    # counts. The row after it stays empty, and the pane is closed at the key wait.
+    (0, [(LAST[:62], LAST[:62], 62), ("9", LAST, 63), (["Left"], LAST, 62), (["Left"], LAST, 61),
+      (["Right"], LAST, 62), (["Right"], LAST, 63), (["Home"], LAST, 0), (["End"], LAST, 63)], 8),
+    # Refusals that scroll the lines above into the history; an entry typed into the
+    # bottom row's last cell, which scrolls a row at once, then wrapped. Its first 67
+    # bytes count as 5.
+    (12, [(WRAPPED[:63], WRAPPED[:63], 63), (WRAPPED[63:], WRAPPED, 90)], 5),
 ]
 
 
@@ -30,52 +34,33 @@ class TerminalTest(e2e.Case):
         the terminal's settings and shows the exit code. Returns, at the prompt, the pane,
         the lines shown and a check of the value the sample holds (None: the one it had)."""
         path, data = self.sample(index % 2, seed=index, names=(str(index), "RPG_RT.exe"))
-        pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; code=$?; stty -a >after; "
+        pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; code=$?; trap - HUP; stty -a >after; "
                               f"echo EXIT=$code; exec sleep 600", columns)
         lines = [*earlier, *HEAD, e2e.current(data, index % 2), PROMPT]
         pane.expect(lines, reading=True)
         return pane, lines, lambda value: self.assertBytes(
             path, data if value is None else e2e.patched(data, index % 2, value))
 
-    def enter(self, pane, lines, typed, accepted=True):
-        """Types more of the entry, then Enter; waits for the next prompt or the key wait."""
-        lines = lines[:-1] + [lines[-1] + typed]
-        pane.press(typed)
-        pane.expect(lines)
-        pane.press(["Enter"])
-        lines += [DONE, ANY_KEY, ""] if accepted else [INVALID, PROMPT]
-        pane.expect(lines, reading=True)
-        return lines
-
     def finish(self, pane, lines):  # a key ends the run with exit code 0, below the lines
         pane.press("x")
         pane.expect(lines[:-1] + ["EXIT=0", ""])
 
-    def test_entries_are_asked_for_until_one_is_accepted(self):
-        # An entry's first field counts, never the rest of its line. The first run's
-        # last entry ends in the row's last cell, leaving the row after it empty; the
-        # second's refusals pass the bottom row, keeping the lines above in the
-        # terminal's history, and its entry wraps. Each pane closes at the key wait:
-        # the tool must end with it.
-        for index, entries in enumerate((["0 99", "abc", "", LONG[:80 - len(PROMPT)]],
-                                         ["0"] * 12 + [LONG[:90]])):
-            pane, lines, holds = self.dialogue(index)
-            for entry in entries:
-                lines = self.enter(pane, lines, entry, entry == entries[-1])
-            holds(5)
-        if not e2e.WINE:  # whose console redraws its window instead
-            self.assertEqual(pane.history()[:len(lines)], layout(lines, 80, 999)[0][:len(lines)])
-
     def test_the_line_editors_keys(self):
-        for index, (steps, value) in enumerate(EDITS):
+        for index, (refusals, steps, value) in enumerate(EDITS):
             pane, lines, holds = self.dialogue(index)
+            for _ in range(refusals):
+                pane.press(["0", "Enter"])
+                lines[-1:] = [PROMPT + "0", INVALID, PROMPT]
+                pane.expect(lines, reading=True)
             for keys, text, place in steps:
                 pane.press(keys)
                 pane.expect(lines[:-1] + [PROMPT + text], at=len(PROMPT) + place)
             pane.press(["Enter"])
             lines = lines[:-1] + [PROMPT + text, DONE, ANY_KEY, ""]
             pane.expect(lines, reading=True)
-            self.finish(pane, lines)
+            if refusals and not e2e.WINE:  # whose console redraws its window instead
+                self.assertEqual(pane.lines(80), [line.rstrip(" ") for line in lines if line.strip()])
+            pane.close() if steps == EDITS[2][1] else self.finish(pane, lines)
             holds(value)
 
     def test_every_message_stays_until_a_key_comes(self):
@@ -100,26 +85,23 @@ class TerminalTest(e2e.Case):
         self.assertBytes(marked, data)
 
     def test_every_line_holds_its_place_when_the_terminal_is_resized(self):
-        # The terminal grows, shrinks, widens or narrows at the prompt, in the middle of the
-        # entry (one that a narrower row wraps, then edited across) or at the key wait.
-        # Started below earlier lines (in a terminal 100 columns wide) or near the top, the
-        # entry holds what was typed where it was typed, and each line shows once, in
-        # order, after the earlier ones, as the terminal keeps them on its screen and in its
-        # history (its wrapped rows joined). Wine's console, which redraws its window,
-        # starts on a blank pane and is looked at as it shows; it draws its rows 80 cells
-        # wide whatever the pane's width (a narrower pane wraps each of them) and misplaces
-        # the entry in a wider one, so under Wine the pane is made wider only at the key
-        # wait, when nothing more is drawn, and never narrower.
-        typed = LONG[1:61]
-        entered = [PROMPT + "50" + typed, DONE, ANY_KEY]
-        steps = ((typed, [PROMPT + typed]), (["Home", "5", "0", "End", "Enter"], entered),
-                 ("x", entered + ["EXIT=0"]))
+        # The terminal grows, shrinks, widens or narrows at the prompt after a refusal, in
+        # the middle of an entry that a narrower row wraps (edited across its end), or at
+        # the key wait. Started below earlier lines, 100 columns wide, or near the top, each
+        # line shows once, in order, in the screen and the history. Wine's console, on a
+        # blank pane, draws 80 cells a row whatever the width: there the pane is made
+        # wider only at the key wait, when nothing more is drawn, and never narrower.
+        typed = "abcdefghij" * 6
+        entered = [PROMPT + "abc", INVALID, PROMPT + "50" + typed, DONE, ANY_KEY]
+        steps = (("abc", [PROMPT + "abc"]), (["Enter"], entered[:2] + [PROMPT]),
+                 (typed, entered[:2] + [PROMPT + typed]),
+                 (["Home", "5", "0", "End", "Enter"], entered), ("x", entered + ["EXIT=0"]))
         starts = [[f"earlier {i}" for i in range(n)] for n in ((0,) if e2e.WINE else (40, 2))]
         for index, (earlier, size, moment) in enumerate(
                 (earlier, size, moment) for earlier in starts
                 for size in (("-y", "40"), ("-y", "12"), ("-x", "120"), ("-x", "70"))
-                for moment in range(3)
-                if not (e2e.WINE and size[0] == "-x" and (moment < 2 or size[1] == "70"))):
+                for moment in (2, 3, 4)
+                if not (e2e.WINE and size[0] == "-x" and (moment < 4 or size[1] == "70"))):
             with self.subTest(earlier=len(earlier), size=size, moment=moment):
                 pane, lines, holds = self.dialogue(index, "".join(f"echo {e}; " for e in earlier),
                                                    earlier, 100 if len(earlier) > 2 else 80)
@@ -129,31 +111,39 @@ class TerminalTest(e2e.Case):
                         e2e.tmux("resize-window", "-t", pane.name, *size)
                         width = int(size[1]) if size[0] == "-x" else width
                     pane.press(keys)
-                    wanted = [line for line in lines[:-1] + shown if line.strip()]
+                    wanted = [line.rstrip(" ") for line in lines[:-1] + shown if line.strip()]
                     self.assertEqual(pane.until(lambda got: got == wanted,
                                                 lambda: pane.lines(width)), wanted)
                 holds(50)
                 pane.close()
 
     def test_every_end_leaves_the_shell_its_terminal(self):
-        # (how the run ends; the exit code the shell shows). Ctrl+S and Ctrl+Z
-        # stop neither the output nor the tool. Killed at the key wait, the tool
-        # has the six bytes on the disk already; nothing can give the terminal back.
-        ends = (("x", "0"), (["Ctrl+C"], "130"), (signal.SIGTERM, "143"), (signal.SIGHUP, "129"),
-                (signal.SIGKILL, "137"))
+        # (at the prompt or the key wait, how the run ends there; the exit code the shell
+        # shows). Ctrl+C and Ctrl+\ end it at once; a close or shut-down is the key at the key
+        # wait, and at the prompt ends the run once its grace is over. Ctrl+S and Ctrl+Z stop
+        # neither the output nor the tool, nor does a hang-up the shell had it ignore, as
+        # nohup does. Killed at the key wait, the tool has the six bytes on the disk already;
+        # nothing can give the terminal back.
+        ends = (("key wait", "x", "0"), ("key wait", ["Ctrl+C"], "130"),
+                ("key wait", ["Ctrl+\\"], "131"), ("prompt", signal.SIGTERM, "143"),
+                ("key wait", signal.SIGTERM, "0"), ("prompt", signal.SIGHUP, "129"),
+                ("key wait", signal.SIGKILL, "137"), ("ignored", signal.SIGHUP, "0"))
         if e2e.WINE:  # its console leaves Ctrl+C to the terminal
-            ends = ((["Ctrl+C"], r"\d+"),)
-        for index, (end, code) in enumerate(ends):
-            pane, lines, holds = self.dialogue(index, "trap : INT; stty -a >before; ")
-            if end in ("x", signal.SIGKILL):
-                pane.press(["Ctrl+S", "Ctrl+Z"])
-                self.enter(pane, lines, "77")
-            if isinstance(end, signal.Signals):
-                os.kill(int((set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}).pop()), end)
-            else:
-                pane.press(end)
+            ends = (("prompt", ["Ctrl+C"], r"\d+"),)
+        for index, (where, end, code) in enumerate(ends):
+            pane, lines, holds = self.dialogue(
+                index, "trap '' HUP; " * (where == "ignored") + "trap : INT QUIT; stty -a >before; ")
+            tool = lambda: int((set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}).pop())
+            if where != "prompt":
+                pane.press(["Ctrl+S", "Ctrl+Z", "7", "7", "Enter"])
+                pane.expect(lines[:-1] + [PROMPT + "77", DONE, ANY_KEY, ""], reading=True)
+            if where == "ignored":  # as a key it would end the run
+                os.kill(tool(), end)
+                pane.idles()
+                where, end = "key wait", "x"
+            os.kill(tool(), end) if isinstance(end, signal.Signals) else pane.press(end)
             pane.wait_row(f".*EXIT={code}")
-            holds(77 if end in ("x", signal.SIGKILL) else None)
+            holds(77 if where == "key wait" else None)
             if not e2e.WINE and end != signal.SIGKILL:
                 with open(self.path("before")) as before, open(self.path("after")) as after:
                     self.assertEqual(after.read(), before.read())

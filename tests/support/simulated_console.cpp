@@ -23,11 +23,8 @@ bool countedIfOutside(platform::Coord cell) {
 }  // namespace
 
 void resizeScreen(int columns, int rows) {
-  const platform::Coord at = console.screen.cursor;
   platform::reshapeScreen(console.screen, {std::int16_t(columns), std::int16_t(rows)},
-                          {std::min<std::int16_t>(at.x, std::int16_t(columns - 1)),
-                           std::min<std::int16_t>(at.y, std::int16_t(rows - 1))},
-                          rows);
+                          console.screen.cursor, rows);
 }
 
 void useScreen(int columns, int rows, int windowRows) {

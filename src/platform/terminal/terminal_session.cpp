@@ -141,12 +141,10 @@ void followTerminalResize(TerminalSession& current) {
   ScreenModel& screen = current.screen;
   const Coord size = terminalSize(STDOUT_FILENO);
   current.output.cursor.reset();
-  const Coord kept =
-      cell(std::min<int>(screen.cursor.x, size.x - 1), std::min<int>(screen.cursor.y, size.y - 1));
-  const Coord cursor = askTerminalCursor(current, size).value_or(kept);
-  reshapeScreen(screen, size, cursor, current.windowRows);
+  reshapeScreen(screen, size, askTerminalCursor(current, size).value_or(screen.cursor),
+                current.windowRows);
   // A cursor in the last column may still owe the terminal's deferred wrap.
-  current.output.wrapPending = cursor.x == size.x - 1;
+  current.output.wrapPending = screen.cursor.x == size.x - 1;
 }
 
 void writeTerminalOutput(TerminalSession& current) {
