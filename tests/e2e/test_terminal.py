@@ -84,6 +84,13 @@ class TerminalTest(e2e.Case):
             pane.expect(HEAD + lines + [ANY_KEY, "EXIT=0", ""])
         self.assertBytes(marked, data)
 
+    def test_an_answer_piped_in_shows_every_line_in_the_terminal(self):
+        # There is no key wait then: the last lines reach the terminal as the run ends.
+        path, data = self.sample(0)
+        pane = e2e.Pane(self, f"echo 50 | {e2e.shell(path)}; echo EXIT=$?; exec sleep 600")
+        pane.expect(HEAD + [e2e.current(data, 0), DONE, ANY_KEY, "EXIT=0", ""])
+        self.assertBytes(path, e2e.patched(data, 0, 50))
+
     def test_every_line_holds_its_place_when_the_terminal_is_resized(self):
         # The terminal grows, shrinks, widens or narrows at the prompt after a refusal, in
         # the middle of an entry that a narrower row wraps (edited across its end), or at
