@@ -50,6 +50,7 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
       {"then a line end", {0, 23}, {"above\r\n", full, "\r\n"}, {{21, "above"}, {22, full}, {23, ""}, {24, ""}}, {0, 24}, 2},
       {"then writes", {0, 24}, {full, "x", "y"}, {{23, full}, {24, "xy"}}, {2, 24}, 1},
       {"past the bottom right", {78, 24}, {"abc"}, {{23, std::string(78, ' ') + "ab"}, {24, "c"}}, {1, 24}, 1},
+      {"control bytes", {0, 0}, {"ab\bc\tx\ay"}, {{0, "ac      xy"}}, {10, 0}, 0},
       {"many at once", {0, 0}, {manyLines}, {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}, {0, 24}, 1},
       {"more than the buffer at once", {0, 0}, {manyLines + std::string(25, '\n')}, {}, {0, 24}, 0},
       // a taller buffer: the region and the window slide down it, no cell moving, to its end;
@@ -77,8 +78,10 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
     screen().attributes = 0x1E;
     std::fill(screen().cells.begin(), screen().cells.end(), platform::CharCell{' ', 0x55});
     cursorTo(test.start.x, test.start.y);
+    std::size_t bells = 0;
     for (const std::string& bytes : test.writes) {
       write(bytes);
+      bells += std::size_t(std::count(bytes.begin(), bytes.end(), '\a'));
       if (&bytes == &test.writes[0] && test.shorterWindow > 0) {
         screen().window.bottom = std::int16_t(test.shorterWindow - 1);
       }
@@ -94,6 +97,7 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
     }
     expectCursor(test.end.x, test.end.y);
     EXPECT_EQ(simulatedConsole.scrollCalls, test.scrolls);
+    EXPECT_EQ(simulatedConsole.beeps.size(), bells);
     EXPECT_EQ(screen().window.top, test.windowTop);
     EXPECT_EQ(simulatedConsole.standardOutput, "") << "screen mode writes no bytes through";
   }

@@ -20,8 +20,10 @@ WRITE_FAILED = "Error! Could not write RPG_RT.exe! It may be damaged; restore it
 PROMPT = "Enter new value: "
 TIMEOUT = 60  # seconds for a run, and for an awaited picture: a bound, never a wait
 TOOL, WINE, WRAP = "", "", []  # the binary, Wine if it runs there, a wrapper; set by main()
-KEYS = {"Delete": ["DC"], "Backspace": ["BSpace"], "Ctrl+C": ["C-c"], "Ctrl+S": ["C-s"],
-        "Ctrl+Z": ["C-z"], "Ctrl+\\": ["C-\\"]}  # tmux's names where they differ
+KEYS = {"Delete": ["DC"], "Backspace": ["BSpace"], "Shift+Tab": ["BTab"], "PageUp": ["PPage"],
+        **{f"Ctrl+{key}": [f"C-{key.lower()}"] for key in ("A", "C", "S", "Z", "\\")},
+        **{f"Alt+{key}": [f"M-{key.lower()}"] for key in ("A", "5")}, "Ctrl+Left": ["C-Left"],
+        **{f"Shift+{key}": [f"S-{key}"] for key in ("Left", "Right", "Home", "End")}}  # tmux's names
 
 
 def current(data, edition):
@@ -232,6 +234,9 @@ class Pane:
         self.test.assertEqual(self.picture(), picture)
         self.test.assertLess(used, seconds / 10, "the tool spins while it waits")
 
+    def rang(self):  # whether a bell sounded in the pane since it started
+        return tmux("display-message", "-p", "-t", self.name, "#{window_bell_flag}") == "1\n"
+
     def processes(self, command="."):
         """The processes of the pane whose command line matches `command`."""
         return subprocess.run(["pgrep", "-s", self.session, "-f", command], text=True,
@@ -253,6 +258,9 @@ def main():
     TOOL, WINE, WRAP = os.path.abspath(options.tool), options.wine, options.wrap.split()
     if WINE:
         KEYS.update(Home=["-H", "1b", "5b", "48"], End=["-H", "1b", "5b", "46"])  # Wine's own
+        # Its console makes no key of a cursor key with a modifier that a terminal sends.
+        KEYS.update({f"Shift+{key}": [key] for key in ("Left", "Right")},
+                    **{"Shift+Home": KEYS["Home"], "Shift+End": KEYS["End"]})
         # The prefix, its server and services made and started detached, lest they hold the pipes.
         os.environ.setdefault("WINEPREFIX", options.wine_prefix)
         os.environ.setdefault("WINEDEBUG", "-all")

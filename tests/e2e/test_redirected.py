@@ -16,6 +16,7 @@ ANSWERS = [
     (b"0\n100\n-1\n\n7\n", 4, 7, None), (b"300\n257\n&H101\n42\n", 3, 42, None),
     (b"1.5\n", 0, 2, None), (b"99.5\n10\n", 1, 10, None), (b"0.5\n0.6\n", 1, 1, None),
     (b"1e2\n9.9e1\n", 1, 99, None), (b"1d1\n", 0, 10, None), (b"0 50\n", 1, 50, None),
+    (b"&O62\n", 0, 50, None), (b"&b110010\n", 0, 50, None), (b"&77\n", 0, 63, None),
     (b"50,7\n", 0, 50, None), (b" \t 50  \n", 0, 50, None), (b'"5"0\n', 0, 50, None),
     (b"12abc\n", 0, 12, None), (b"abc\r\n42\r\n", 1, 42, None), (b"\r\n\r5\n", 2, 5, None),
     (b"0x10\n5\n", 1, 5, None), (b"0" * 67 + b"42\n", 1, 42, None),
@@ -47,7 +48,11 @@ class RedirectedTest(e2e.Case):
             f.truncate(2**32 + EDITIONS[0][0])
         others = [self.write(random.Random(n).randbytes(n), f"{n}.exe")
                   for n in (727551, 727553, 0, 955569)]
+        marked, data = self.sample(0, names=("marked", "RPG_RT.exe"))
+        self.assertDialogue(self.run_tool(command=e2e.read_only(self, marked), stdin=b"50\n"),
+                            e2e.current(data, 0), e2e.READ_ONLY, ANY_KEY)
         for paths, message in [([], NO_FILE), ([self.path("RPG_RT.exe")], NO_FILE),
+                               ([marked, marked], NO_FILE),  # two files dropped at once
                                ([self.path("game")], NO_FILE), ([beyond], WRONG_BUILD),
                                ([self.path("missing", "RPG_RT.exe")], NO_FILE),
                                *[([path], WRONG_BUILD) for path in others]]:
@@ -56,19 +61,19 @@ class RedirectedTest(e2e.Case):
         for path in others:
             n = os.path.getsize(path)
             self.assertBytes(path, random.Random(n).randbytes(n))
+        self.assertBytes(marked, data)
 
     def test_the_arguments_make_one_path(self):
         # Split at its blanks, it is joined with single ones; one argument keeps its
         # own (leading, doubled, and where the system allows, trailing); under Windows
-        # its wildcards are expanded.
+        # its wildcards are expanded, and / parts a path as \\ does.
         samples = [self.sample(1, names=names) for names in  # the last longer than 260 bytes
                    ((FOLDERS[2], "RPG_RT.exe"), (FOLDERS[2].replace(" ", "  "), "RPG_RT.exe"),
                     (" a  b" + "x" * 150, "y" * 150, "RPG_RT.exe" + " " * (not e2e.WINE)))]
         self.run_tool(stdin=b"42\n", command=e2e.argv() + e2e.tool_path(samples[1][0]).split("  "))
         self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 42))
         self.assertBytes(samples[1][0], samples[1][1])
-        relative = os.path.relpath(samples[2][0], self.folder).replace("/", "\\" if e2e.WINE else "/")
-        self.run_tool(stdin=b"43\n", command=e2e.argv() + [relative])
+        self.run_tool(stdin=b"43\n", command=e2e.argv() + [os.path.relpath(samples[2][0], self.folder)])
         self.assertBytes(samples[2][0], e2e.patched(samples[2][1], 1, 43))
         if e2e.WINE:
             self.run_tool([self.path(FOLDERS[2], "RPG_*.exe")], b"7\n")

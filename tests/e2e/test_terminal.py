@@ -4,34 +4,39 @@ scroll, the line editor's keys, the ends of a run and the terminal the shell get
 import os, re, shlex, signal
 
 import e2e
-from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, READ_ONLY, WRITE_FAILED, WRONG_BUILD
+from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT, WRITE_FAILED
 
-UPPER = bytes(range(0x80, 0x100)).decode("cp437")  # typed, each shows as itself
+ASCII, UPPER = bytes(range(0x20, 0x7F)).decode(), bytes(range(0x80, 0x100)).decode("cp437")
 LAST = "8" + " " * 61 + "9"  # with the prompt, to the last column of 80
-WRAPPED = ("5" + "abcdefghij" * 9)[:90]
-# Edits at the prompt: the entries refused first, each "0"; the steps (keys pressed
-# or a string typed; the text the prompt's row then shows; the cursor's place in
-# it); the value patched.
+WRAPPED = ("0" * 66 + "9" + "abcdefghij" * 3)[:90]
+# Edits at the prompt: the entries refused first; the steps (keys pressed or a string
+# typed; the text the prompt's row then shows; the cursor's place in it); the value
+# patched. Delete at the entry's end is refused with the bell; keys that have a code
+# of their own type nothing; Tab types blanks to the next multiple of 8.
 EDITS = [
-    (0, [("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
-      (["Delete"], "243", 0), (["End"], "243", 3), (["Backspace"], "24", 2)], 24),
-    (0, [(UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
+    ([], [("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
+      (["Delete"], "243", 0), (["End"], "243", 3), (["Delete"], "243", 3),
+      (["Backspace"], "24", 2), (["Shift+Tab", "Alt+5", "Alt+A", "PageUp", "F1", "Ctrl+Left", "Ctrl+A"],
+      "24", 2), (["Tab"], "24      ", 8)], 24),
+    ([], [(ASCII, ASCII, 95), (["Escape"], "", 0), (UPPER[:60], UPPER[:60], 60), (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60),
       (["Escape"], "", 0), ("7" + UPPER[120:], "7" + UPPER[120:], 9)], 7),
-    # An entry to the row's last cell, the cursor moved across its end; its first field
-    # counts. The row after it stays empty, and the pane is closed at the key wait.
-    (0, [(LAST[:62], LAST[:62], 62), ("9", LAST, 63), (["Left"], LAST, 62), (["Left"], LAST, 61),
-      (["Right"], LAST, 62), (["Right"], LAST, 63), (["Home"], LAST, 0), (["End"], LAST, 63)], 8),
-    # Refusals that scroll the lines above into the history; an entry typed into the
-    # bottom row's last cell, which scrolls a row at once, then wrapped. Its first 67
-    # bytes count as 5.
-    (12, [(WRAPPED[:63], WRAPPED[:63], 63), (WRAPPED[63:], WRAPPED, 90)], 5),
+    # An entry to the row's last cell, the cursor moved across its end, with Shift or
+    # not; its first field counts. The row after it stays empty, and the pane is closed at the key wait.
+    ([], [(LAST[:62], LAST[:62], 62), ("9", LAST, 63), (["Left"], LAST, 62), (["Shift+Left"], LAST, 61),
+      (["Right"], LAST, 62), (["Shift+Right"], LAST, 63), (["Shift+Home"], LAST, 0),
+      (["Shift+End"], LAST, 63)], 8),
+    # Refusals of every form, which scroll the lines above into the history; an entry
+    # typed into the bottom row's last cell, which scrolls a row at once, then wrapped,
+    # and Up and Down across its rows. Its first 67 bytes count, as 9.
+    (["", "0 50", "100", "&H64", "99.5", "1e2", "-1", "0x5", *"0000"],
+     [(WRAPPED[:63], WRAPPED[:63], 63), (WRAPPED[63:], WRAPPED, 90), (["Up"], WRAPPED, 10),
+      (["Down"], WRAPPED, 90)], 9),
 ]
 
 
 class TerminalTest(e2e.Case):
     def dialogue(self, index, before="", earlier=(), columns=80):
-        """The tool in a pane on a sample of its own, after `before`; then the shell keeps
-        the terminal's settings and shows the exit code. Returns, at the prompt, the pane,
+        """The tool in a pane on a sample of its own, after `before`. At the prompt: the pane,
         the lines shown and a check of the value the sample holds (None: the one it had)."""
         path, data = self.sample(index % 2, seed=index, names=(str(index), "RPG_RT.exe"))
         pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; code=$?; trap - HUP; stty -a >after; "
@@ -48,13 +53,16 @@ class TerminalTest(e2e.Case):
     def test_the_line_editors_keys(self):
         for index, (refusals, steps, value) in enumerate(EDITS):
             pane, lines, holds = self.dialogue(index)
-            for _ in range(refusals):
-                pane.press(["0", "Enter"])
-                lines[-1:] = [PROMPT + "0", INVALID, PROMPT]
+            for entry in refusals:
+                pane.press(entry)
+                pane.press(["Enter"])
+                lines[-1:] = [PROMPT + entry, INVALID, PROMPT]
                 pane.expect(lines, reading=True)
             for keys, text, place in steps:
                 pane.press(keys)
                 pane.expect(lines[:-1] + [PROMPT + text], at=len(PROMPT) + place)
+            self.assertEqual(pane.rang(), any(keys == ["Delete"] and place == len(text)
+                                              for keys, text, place in steps))
             pane.press(["Enter"])
             lines = lines[:-1] + [PROMPT + text, DONE, ANY_KEY, ""]
             pane.expect(lines, reading=True)
@@ -65,12 +73,8 @@ class TerminalTest(e2e.Case):
 
     def test_every_message_stays_until_a_key_comes(self):
         # The tool waits, idle, at the prompt and after each message, until a key.
-        wrong = self.write(bytes(1000), "wrong", "RPG_RT.exe")
-        marked, data = self.sample(0, names=("marked", "RPG_RT.exe"))
-        refused, _ = self.sample(0, names=("refused", "RPG_RT.exe"))
-        for command, lines in ((e2e.argv(), [NO_FILE]), (e2e.argv(wrong), [WRONG_BUILD]),
-                               (e2e.read_only(self, marked), [e2e.current(data, 0), READ_ONLY]),
-                               (e2e.limited(100 << 10) + e2e.argv(refused),
+        refused, data = self.sample(0)
+        for command, lines in ((e2e.argv(), [NO_FILE]), (e2e.limited(100 << 10) + e2e.argv(refused),
                                 [e2e.current(data, 0), PROMPT + "50", WRITE_FAILED])):
             pane = e2e.Pane(self, f"{shlex.join(command)}; echo EXIT=$?; exec sleep 600")
             if len(lines) == 3:  # the write refused: first the prompt
@@ -82,14 +86,19 @@ class TerminalTest(e2e.Case):
             pane.idles()
             pane.press("x")
             pane.expect(HEAD + lines + [ANY_KEY, "EXIT=0", ""])
-        self.assertBytes(marked, data)
 
-    def test_an_answer_piped_in_shows_every_line_in_the_terminal(self):
-        # There is no key wait then: the last lines reach the terminal as the run ends.
-        path, data = self.sample(0)
-        pane = e2e.Pane(self, f"echo 50 | {e2e.shell(path)}; echo EXIT=$?; exec sleep 600")
-        pane.expect(HEAD + [e2e.current(data, 0), DONE, ANY_KEY, "EXIT=0", ""])
-        self.assertBytes(path, e2e.patched(data, 0, 50))
+    def test_an_answer_typed_ahead_or_piped_in(self):
+        # Typed before the tool starts, as an answer pasted with the command line, the keys are
+        # its first. Piped in, there is no prompt and no key wait: the last lines reach the
+        # terminal as the run ends.
+        for before, typed, shown in (("stty -echo; sleep 1; ", "50\r", [PROMPT + "50"]),
+                                     ("echo 50 | ", "", [])):
+            path, data = self.sample(0, names=(str(len(typed)), "RPG_RT.exe"))
+            pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; echo EXIT=$?; exec sleep 600")
+            pane.press(typed)
+            end = [""] if typed else ["EXIT=0", ""]
+            pane.expect(HEAD + [e2e.current(data, 0), *shown, DONE, ANY_KEY, *end], reading=bool(typed))
+            self.assertBytes(path, e2e.patched(data, 0, 50))
 
     def test_every_line_holds_its_place_when_the_terminal_is_resized(self):
         # The terminal grows, shrinks, widens or narrows at the prompt after a refusal, in
@@ -116,6 +125,8 @@ class TerminalTest(e2e.Case):
                 for step, (keys, shown) in enumerate(steps):
                     if step == moment:
                         e2e.tmux("resize-window", "-t", pane.name, *size)
+                        if moment == len(steps) - 1:  # at the key wait, where a resize is no key
+                            pane.idles(1)
                         width = int(size[1]) if size[0] == "-x" else width
                     pane.press(keys)
                     wanted = [line.rstrip(" ") for line in lines[:-1] + shown if line.strip()]
@@ -125,15 +136,16 @@ class TerminalTest(e2e.Case):
                 pane.close()
 
     def test_every_end_leaves_the_shell_its_terminal(self):
-        # (at the prompt or the key wait, how the run ends there; the exit code the shell
-        # shows). Ctrl+C and Ctrl+\ end it at once; a close or shut-down is the key at the key
-        # wait, and at the prompt ends the run once its grace is over. Ctrl+S and Ctrl+Z stop
-        # neither the output nor the tool, nor does a hang-up the shell had it ignore, as
-        # nohup does. Killed at the key wait, the tool has the six bytes on the disk already;
-        # nothing can give the terminal back.
+        # (where, how the run ends there; the exit code the shell shows). Ctrl+C and Ctrl+\
+        # end it at once; a close or shut-down is the key at the key wait, and at the prompt
+        # ends the run once its grace is over. Ctrl+S and Ctrl+Z stop neither the output nor
+        # the tool, nor does a hang-up the shell had it ignore, as nohup does. Killed at the
+        # key wait, the tool has the six bytes on the disk; nothing gives the terminal back.
         ends = (("key wait", "x", "0"), ("key wait", ["Ctrl+C"], "130"),
-                ("key wait", ["Ctrl+\\"], "131"), ("prompt", signal.SIGTERM, "143"),
-                ("key wait", signal.SIGTERM, "0"), ("prompt", signal.SIGHUP, "129"),
+                ("prompt", ["Ctrl+C"], "130"), ("key wait", ["Ctrl+\\"], "131"),
+                ("prompt", ["Ctrl+\\"], "131"),
+                ("prompt", signal.SIGTERM, "143"), ("key wait", signal.SIGTERM, "0"),
+                ("prompt", signal.SIGHUP, "129"), ("key wait", signal.SIGHUP, "0"),
                 ("key wait", signal.SIGKILL, "137"), ("ignored", signal.SIGHUP, "0"))
         if e2e.WINE:  # its console leaves Ctrl+C to the terminal
             ends = (("prompt", ["Ctrl+C"], r"\d+"),)
@@ -151,7 +163,7 @@ class TerminalTest(e2e.Case):
             os.kill(tool(), end) if isinstance(end, signal.Signals) else pane.press(end)
             pane.wait_row(f".*EXIT={code}")
             holds(77 if where == "key wait" else None)
-            if not e2e.WINE and end != signal.SIGKILL:
+            if end != signal.SIGKILL:
                 with open(self.path("before")) as before, open(self.path("after")) as after:
                     self.assertEqual(after.read(), before.read())
 

@@ -12,37 +12,43 @@ namespace quorvane::platform {
 namespace {
 
 // Changes of an 8 x 4 screen whose cursor stands at 3,3, where the terminal's
-// does (a scroll by a row or none, cells filled with x from a cell, the cursor
-// put on a cell and shown or hidden, the bell), and the bytes that show each,
-// written once: the cursor moved from where it stands, so that a terminal that
-// moved the cursor's line with a resize still has the cells in their place.
+// does, and the bytes that show each, written once: the cursor moved from where
+// it stands, so that a terminal that moved its line in a resize still agrees.
 TEST(TerminalRender, EachChangeInFewBytesFromWhereTheCursorStands) {
+  struct Change {
+    bool scrolled;  // the region's rows 1 to 3 scrolled up by one
+    int filled;     // cells filled with x from `at`
+    Coord at, cursor;
+    bool visible, bell;
+    std::string_view bytes;
+  };
   // clang-format off
-  const std::tuple<bool, int, Coord, Coord, bool, bool, std::string_view> changes[] = {
-      {false, 1, {3, 3}, {4, 3}, true, false, "x"},                    // text at the cursor
+  const Change changes[] = {
+      {false, 1, {3, 3}, {4, 3}, true, false, "x"},  // text at the cursor
       {false, 2, {2, 0}, {3, 3}, true, false, "\x1b[3A\x1b[Dxx\r\n\n\n\x1b[3C"},  // elsewhere
       {false, 2, {6, 2}, {0, 3}, true, false, "\x1b[A\x1b[3Cxx\r\n"},  // the last column
-      {true, 2, {0, 3}, {2, 3}, true, false, "\r\nxx"},                 // a scroll
-      {false, 0, {}, {3, 3}, false, false, "\x1b[?25l"},                // hidden
-      {false, 0, {}, {3, 3}, true, true, "\a"}};                        // the bell
+      {true, 2, {0, 3}, {2, 3}, true, false, "\r\nxx"},  // a scroll
+      {false, 0, {}, {3, 3}, false, false, "\x1b[?25l"},  // hidden
+      {false, 0, {}, {3, 3}, true, true, "\a"}};  // the bell
   // clang-format on
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
-  for (const auto& [scrolled, count, at, cursor, visible, bell, bytes] : changes) {
+  for (const Change& change : changes) {
     ScreenModel screen = makeScreen({8, 4}, 4);
     screen.cursor = {3, 3};
     TerminalOutput out{"", screen.cursor};  // the terminal's cursor where the model's is
-    std::uint32_t filled = 0;
-    if (scrolled) renderScroll(screen, {0, 1, 7, 3}, {}, {}, out);
-    if (count > 0) renderFillCharacters(screen, 'x', std::uint32_t(count), at, filled, out);
-    placeCursor(screen, cursor);
-    renderCursorInfo(screen, {25, visible}, out);
-    if (bell) renderBeep(out);
-    for (const std::string_view expected : {bytes, std::string_view()}) {
+    std::uint32_t done = 0;
+    if (change.scrolled) renderScroll(screen, {0, 1, 7, 3}, {}, {}, out);
+    if (change.filled > 0)
+      renderFillCharacters(screen, 'x', std::uint32_t(change.filled), change.at, done, out);
+    placeCursor(screen, change.cursor);
+    renderCursorInfo(screen, {25, change.visible}, out);
+    if (change.bell) renderBeep(out);
+    for (const std::string_view expected : {change.bytes, std::string_view()}) {
       writeQueuedOutput(out, screen.cursor, ends[1]);
       std::string written;
       readAvailable(ends[0], written, 4096);
-      EXPECT_EQ(written, expected);
+      EXPECT_EQ(written, expected) << "row " << &change - changes;
     }
   }
   ::close(ends[0]);

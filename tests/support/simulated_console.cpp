@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/terminal/us_layout.h"
+
 namespace quorvane::testing {
 namespace {
 
@@ -83,8 +85,9 @@ ConsoleHandle getStdHandle(StandardHandle which) {
   return which == StandardHandle::input ? &testing::inputObject : &testing::outputObject;
 }
 
+// A call that fails leaves its outputs as they were.
 bool getConsoleMode(ConsoleHandle handle, std::uint32_t& mode) {
-  mode = console.inputMode;
+  if (isInput(handle) || isScreen(handle)) mode = console.inputMode;
   return isInput(handle) || isScreen(handle);
 }
 
@@ -94,7 +97,7 @@ bool setConsoleMode(ConsoleHandle handle, std::uint32_t mode) {
 }
 
 bool getConsoleScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
-  info = screenInfo(console.screen);
+  if (isScreen(handle)) info = screenInfo(console.screen);
   return isScreen(handle);
 }
 
@@ -135,7 +138,7 @@ bool setConsoleWindowInfo(ConsoleHandle handle, bool absolute, const SmallRect& 
 }
 
 bool getConsoleCursorInfo(ConsoleHandle handle, CursorInfo& info) {
-  info = console.screen.cursorInfo;
+  if (isScreen(handle)) info = console.screen.cursorInfo;
   return isScreen(handle);
 }
 
@@ -151,8 +154,8 @@ bool writeFile(ConsoleHandle handle, const void* bytes, std::uint32_t count,
 }
 
 bool peekConsoleInput(ConsoleHandle handle, InputRecord& record, std::uint32_t& count) {
-  count = console.input.empty() ? 0 : 1;
-  if (count == 1) record = console.input.front();
+  if (isInput(handle) && !console.input.empty()) record = console.input.front();
+  if (isInput(handle)) count = console.input.empty() ? 0 : 1;
   return isInput(handle);
 }
 
@@ -174,8 +177,9 @@ bool waitForConsoleInput(ConsoleHandle handle, std::uint32_t timeoutMs) {
   return isInput(handle) && !console.input.empty();
 }
 
-// Simulated keys deliver their characters with the event; no layout has one.
-std::uint32_t mapVirtualKey(std::uint32_t, std::uint32_t) { return 0; }
+std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
+  return mapType == mapVirtualKeyToChar ? unshiftedCharacter(code) : 0;
+}
 
 bool setConsoleCtrlHandler(ConsoleControlRoutine routine, bool add) {
   if (add || console.controlRoutine == routine) console.controlRoutine = add ? routine : nullptr;
