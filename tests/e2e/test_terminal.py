@@ -54,8 +54,7 @@ class TerminalTest(e2e.Case):
         for index, (refusals, steps, value) in enumerate(EDITS):
             pane, lines, holds = self.dialogue(index)
             for entry in refusals:
-                pane.press(entry)
-                pane.press(["Enter"])
+                pane.press(entry + "\r")
                 lines[-1:] = [PROMPT + entry, INVALID, PROMPT]
                 pane.expect(lines, reading=True)
             for keys, text, place in steps:
@@ -80,8 +79,7 @@ class TerminalTest(e2e.Case):
             if len(lines) == 3:  # the write refused: first the prompt
                 pane.expect(HEAD + lines[:-2] + [PROMPT], reading=True)
                 pane.idles()
-                pane.press("50")
-                pane.press(["Enter"])
+                pane.press("50\r")
             pane.expect(HEAD + lines + [ANY_KEY, ""], reading=True)
             pane.idles()
             pane.press("x")

@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <optional>
 
 #include "files/target_path.h"
 #include "memory_streams.h"
@@ -34,24 +35,27 @@ bool shown(std::string_view line) {
   return simulatedConsole.standardOutput.find(std::string(line) + "\r\n") != std::string::npos;
 }
 
-// What a run showed and left, as its exit code: whether what it showed is
-// true, what it showed, and whether the failure it was given came about.
-enum Outcome { untrue = 1, patched = 2, refused = 4, readZero = 8, fired = 16 };
+// What a run showed and left, in words, in a file the test reads: "untrue" when
+// what it showed is not so of the file, the messages it showed, and "fired" when
+// the failure it was given came about.
+const std::string outcomeFile = ::testing::TempDir() + "quorvane-dialogue-outcome";
 
 void report() {
   const platform::Stream& file = platform::memoryFile;
   std::string restored = file.bytes;  // the six places as they were
-  for (const std::int32_t offset : row.offsets) {
+  for (const std::int32_t offset : row.offsets)
     if (std::size_t(offset) < restored.size()) restored[std::size_t(offset)] = 99;
-  }
   const std::string before = target(false);
   const bool untrue = (restored != before && restored != before.substr(0, 1000)) ||
                       (shown(messages::done) && file.onDisk != target(true));
-  std::_Exit(
-      (untrue ? Outcome::untrue : 0) | (shown(messages::done) ? patched : 0) |
-      (shown(messages::writeFailed) ? refused : 0) | (shown("Current value: 0") ? readZero : 0) |
-      (file.failing < platform::streamCalls && file.made[file.failing] >= file.failFrom ? fired
-                                                                                        : 0));
+  const bool fired =
+      file.failing < platform::streamCalls && file.made[file.failing] >= file.failFrom;
+  std::ofstream(outcomeFile) << (untrue ? "untrue " : "")
+                             << (shown(messages::done) ? "patched " : "")
+                             << (shown(messages::writeFailed) ? "refused " : "")
+                             << (shown("Current value: 0") ? "read-zero " : "")
+                             << (fired ? "fired" : "");
+  std::_Exit(0);
 }
 
 void dialogue(int failing, int failFrom) {
@@ -66,39 +70,38 @@ void dialogue(int failing, int failFrom) {
   runPatchDialogue();
 }
 
-// The run's outcome; -1 where this process does not run it (a child of the
+// The run's outcome; none where this process does not run it (a child of the
 // death tests on Windows runs the test again up to its own statement).
-int run(int failing, int failFrom) {
-  int outcome = -1;
+std::optional<std::string> run(int failing, int failFrom) {
+  std::optional<std::string> outcome;
+  std::ofstream(outcomeFile).close();  // no outcome of a run before
   EXPECT_EXIT(
       dialogue(failing, failFrom),
       [&outcome](int status) {
-        for (int bits = 0; bits < 32; ++bits) {
-          if (::testing::ExitedWithCode(bits)(status)) outcome = bits;
-        }
-        return outcome >= 0;
+        std::ifstream in(outcomeFile);
+        std::getline(in, outcome.emplace());
+        return ::testing::ExitedWithCode(0)(status) && in.is_open();
       },
       "");
   return outcome;
 }
 
 TEST(PatchDialogueDeathTest, SaysTheTruthAboutTheFileWhicheverCallFails) {
-  if (const int clean = run(platform::streamCalls, 0); clean >= 0) {
-    EXPECT_EQ(clean, patched);
-  }
+  EXPECT_EQ(run(platform::streamCalls, 0).value_or("patched "), "patched ") << "a clean run";
   // Each kind fails from each of its calls on, in turn, up to more than a
   // clean run makes. A failed read shows as 0, any other failure as the
   // message that the file may be damaged.
   constexpr int calls = 16;
   for (int failing = 0; failing < platform::streamCalls; ++failing) {
-    const int bites = failing == platform::read ? readZero : refused;
+    const std::string bites = failing == platform::read ? "read-zero" : "refused";
     bool bit = false;
     for (int failFrom = 1; failFrom <= calls; ++failFrom) {
-      const int outcome = run(failing, failFrom);
-      if (outcome < 0) continue;
-      EXPECT_FALSE(outcome & untrue) << failing << " failing from its call " << failFrom;
-      EXPECT_FALSE(failFrom == calls && (outcome & fired)) << "more calls than tried: " << failing;
-      bit = bit || (outcome & bites) != 0;
+      const std::optional<std::string> outcome = run(failing, failFrom);
+      if (!outcome) continue;
+      EXPECT_EQ(outcome->find("untrue"), std::string::npos)
+          << failing << " failing from " << failFrom;
+      EXPECT_FALSE(failFrom == calls && outcome->ends_with("fired")) << "more calls than tried";
+      bit = bit || outcome->find(bites) != std::string::npos;
     }
     EXPECT_TRUE(bit) << "call " << failing << " never made the dialogue say so";
   }
