@@ -67,6 +67,7 @@ TEST_F(KeyboardTest, TheQueueTakesTheCodesOfTheEvents) {
   keyEvent(true, 0x70, 0x3B, alt);  // Alt+F1
   keyEvent(false, 0x12, 0x38, 0);
   digits({2}, alt);
+  keyEvent(true, 0x6A, 0x37, alt);  // the keypad's *, no digit
   digits({9}, alt | ctrl);
   keyEvent(true, 'B', 0x30, 0, 0, 'b');
   keyEvent(true, 'C', 0x2E, 0, 3, 'c');
