@@ -217,10 +217,6 @@ class Pane:
                               wanted)
         self.test.assertTrue(self.reads() or not reading, "the terminal echoes what the tool reads")
 
-    def wait_row(self, pattern):
-        matches = lambda picture: any(re.fullmatch(pattern, row) for row in picture[0])
-        self.test.assertTrue(matches(self.until(matches)), f"no row {pattern}: {self.picture()}")
-
     def idles(self, seconds=2):
         """The tool stays, the picture as it is, and takes almost no processor time."""
         picture = self.picture()

@@ -94,6 +94,7 @@ class TerminalTest(e2e.Case):
                                      ("echo 50 | ", "", [])):
             path, data = self.sample(0, names=(str(len(typed)), "RPG_RT.exe"))
             pane = e2e.Pane(self, f"{before}{e2e.shell(path)}; echo EXIT=$?; exec sleep 600")
+            pane.until(bool, lambda: pane.reads() or not typed)  # the shell has echo off
             pane.press(typed)
             end = [""] if typed else ["EXIT=0", ""]
             pane.expect(HEAD + [e2e.current(data, 0), *shown, DONE, ANY_KEY, *end], reading=bool(typed))
@@ -124,9 +125,10 @@ class TerminalTest(e2e.Case):
                 for step, (keys, shown) in enumerate(steps):
                     if step == moment:
                         e2e.tmux("resize-window", "-t", pane.name, *size)
-                        if moment == len(steps) - 1:  # at the key wait, where a resize is no key
-                            pane.idles(1)
                         width = int(size[1]) if size[0] == "-x" else width
+                        if moment == len(steps) - 1:  # at the key wait, where a resize is no key
+                            pane.until(lambda got: got == wanted, lambda: pane.lines(width))
+                            pane.idles(1)
                     pane.press(keys)
                     wanted = [line.rstrip(" ") for line in lines[:-1] + shown if line.strip()]
                     self.assertEqual(pane.until(lambda got: got == wanted,
@@ -160,7 +162,8 @@ class TerminalTest(e2e.Case):
                 pane.idles()
                 where, end = "key wait", "x"
             os.kill(tool(), end) if isinstance(end, signal.Signals) else pane.press(end)
-            pane.wait_row(f".*EXIT={code}")
+            ended = lambda picture: any(re.fullmatch(f".*EXIT={code}", row) for row in picture[0])
+            self.assertTrue(ended(pane.until(ended)), pane.picture())
             holds(77 if where == "key wait" else None)
             if end != signal.SIGKILL:
                 with open(self.path("before")) as before, open(self.path("after")) as after:
