@@ -254,9 +254,8 @@ def main():
     TOOL, WINE, WRAP = os.path.abspath(options.tool), options.wine, options.wrap.split()
     if WINE:
         KEYS.update(Home=["-H", "1b", "5b", "48"], End=["-H", "1b", "5b", "46"])  # Wine's own
-        # Its console makes no key of a cursor key with a modifier that a terminal sends.
-        KEYS.update({f"Shift+{key}": [key] for key in ("Left", "Right")},
-                    **{"Shift+Home": KEYS["Home"], "Shift+End": KEYS["End"]})
+        # Its console makes no key of a cursor key with Shift that a terminal sends.
+        KEYS.update({f"Shift+{k}": KEYS.get(k, [k]) for k in ("Left", "Right", "Home", "End")})
         # The prefix, its server and services made and started detached, lest they hold the pipes.
         os.environ.setdefault("WINEPREFIX", options.wine_prefix)
         os.environ.setdefault("WINEDEBUG", "-all")
