@@ -32,13 +32,9 @@ TEST(KeyTranslation, ACharacterCountsUnlessItsOwnKeyHasACode) {
 
 class KeyboardTest : public ConsoleTest {
  protected:
-  static void keyEvent(bool down, int virtualKey, int scanCode, std::uint32_t state,
-                       std::uint16_t repeats = 1, std::uint8_t character = 0) {
+  static void press(const platform::KeyEventRecord& key) {
     simulatedConsole.inputIsConsole = true;
-    platform::InputRecord record;
-    record.keyEvent = {down,      repeats, std::uint16_t(virtualKey), std::uint16_t(scanCode),
-                       character, state};
-    simulatedConsole.input.push_back(record);
+    simulatedConsole.input.push_back({platform::InputEventType::key, key});
   }
   static std::string takeAll() {
     std::string keys;
@@ -53,29 +49,33 @@ class KeyboardTest : public ConsoleTest {
 // Shift+Tab and Alt+5 give codes found through the console's (US) layout. The
 // queue keeps the 511 newest keys.
 TEST_F(KeyboardTest, TheQueueTakesTheCodesOfTheEvents) {
-  const auto digits = [](std::initializer_list<int> typed, std::uint32_t state) {
-    constexpr int scans[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
-    for (const int digit : typed) {
-      for (const bool down : {true, false}) keyEvent(down, 0x60 + digit, scans[digit], state);
-    }
+  constexpr platform::KeyEventRecord altUp{false, 1, 0x12, 0x38, 0, 0},
+      altCtrl9{true, 1, 0x69, 0x49, 0, alt | ctrl};
+  const struct {
+    const char* what;
+    std::string_view altDigits;  // keypad digits, each pressed and released with Alt held
+    std::vector<platform::KeyEventRecord> then;
+    std::string_view taken;
+  } rows[] = {
+      {"Alt+0064", "0064", {altUp}, "@|"},
+      {"Alt+589, modulo 256", "589", {altUp}, "M|"},
+      {"Alt+3217, Alt+F1", "3217", {{true, 1, 0x70, 0x3B, 0, alt}, altUp}, "\xFF\x68|"},
+      {"Alt+2, *, Ctrl+Alt+9", "2", {{true, 1, 0x6A, 0x37, 0, alt}, altCtrl9, altUp}, "\x02|"},
+      {"B, C repeated", "", {{true, 0, 'B', 0x30, 'b', 0}, {true, 3, 'C', 0x2E, 'c', 0}}, "c|"},
+      {"the keypad's Left, Num Lock off", "", {{true, 1, 0x25, 0x4B, 0, 0}}, "\xFF\x4B|"},
+      {"Shift+Tab", "", {{true, 1, 0x09, 0x0F, '\t', shift}}, "\xFF\x0F|"},
+      {"Alt+5", "", {{true, 1, '5', 0x06, '5', alt}}, "\xFF\x7C|"},
   };
-  digits({0, 0, 6, 4}, alt);
-  keyEvent(false, 0x12, 0x38, 0);
-  digits({5, 8, 9}, alt);  // 589 mod 256: M
-  keyEvent(false, 0x12, 0x38, 0);
-  digits({3, 2, 1, 7}, alt);
-  keyEvent(true, 0x70, 0x3B, alt);  // Alt+F1
-  keyEvent(false, 0x12, 0x38, 0);
-  digits({2}, alt);
-  keyEvent(true, 0x6A, 0x37, alt);  // the keypad's *, no digit
-  digits({9}, alt | ctrl);
-  keyEvent(true, 'B', 0x30, 0, 0, 'b');
-  keyEvent(true, 'C', 0x2E, 0, 3, 'c');
-  keyEvent(true, 0x25, 0x4B, 0);  // the keypad's Left, Num Lock off
-  keyEvent(true, 0x09, 0x0F, shift, 1, '\t');
-  keyEvent(true, '5', 0x06, alt, 1, '5');
-  queueKeys("a<Del>");
-  EXPECT_EQ(takeAll(), "@|M|\xFF\x68|\x02|c|\xFF\x4B|\xFF\x0F|\xFF\x7C|a|\xFF\x53|");
+  constexpr std::uint16_t scans[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+  for (const auto& row : rows) {
+    for (const char digit : row.altDigits) {
+      const int d = digit - '0';
+      for (const bool down : {true, false})
+        press({down, 1, std::uint16_t(0x60 + d), scans[d], 0, alt});
+    }
+    for (const platform::KeyEventRecord& key : row.then) press(key);
+    EXPECT_EQ(takeAll(), row.taken) << row.what;
+  }
   std::string kept;
   storeKey('x');
   for (int stored = 0; stored < 511; ++stored, kept += "a|") storeKey('a');
