@@ -8,9 +8,9 @@
 
 #include "console/key_translation.h"
 #include "fuzz_check.h"
-#include "platform/terminal/key_decoder.h"
-#include "platform/terminal/key_intake.h"
-#include "platform/terminal/us_layout.h"
+#include "platform/terminal/keys/decoder.h"
+#include "platform/terminal/keys/intake.h"
+#include "platform/terminal/keys/us_layout.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ namespace quorvane {
 
 namespace {
 
-using platform::cell;
+using platform::coord;
 using platform::CharCell;
 using platform::SmallRect;
 
@@ -119,8 +119,8 @@ void clearRow(const WriteContext& write, int row) {
   const auto width = static_cast<std::uint32_t>(write.regionRight + 1 - write.regionLeft);
   std::uint32_t filled = 0;
   platform::fillConsoleOutputAttribute(output(), write.attribute, width,
-                                       cell(write.regionLeft, row), filled);
-  platform::fillConsoleOutputCharacter(output(), ' ', width, cell(write.regionLeft, row), filled);
+                                       coord(write.regionLeft, row), filled);
+  platform::fillConsoleOutputCharacter(output(), ' ', width, coord(write.regionLeft, row), filled);
 }
 
 void clearRows(const WriteContext& write, int first, int last) {
@@ -141,7 +141,7 @@ void scroll(WriteContext& write, int n) {
       platform::scrollConsoleScreenBuffer(
           output(),
           rect(write.regionLeft, write.regionTop + n, write.regionRight, write.regionBottom),
-          cell(write.regionLeft, write.regionTop), blank);
+          coord(write.regionLeft, write.regionTop), blank);
       if (n > height - n) clearRows(write, write.regionTop + (height - n), write.regionBottom);
     }
     write.cursorY = write.regionBottom;
@@ -160,7 +160,7 @@ void scroll(WriteContext& write, int n) {
       clearRows(write, write.regionTop, write.regionBottom);
     } else {
       platform::scrollConsoleScreenBuffer(output(), rect(0, n, write.bufferWidth - 1, height - 1),
-                                          cell(0, 0), blank);
+                                          coord(0, 0), blank);
       if (n > height - n) clearRows(write, height - n, height - 1);
     }
   }
@@ -184,8 +184,8 @@ void writeRun(WriteContext& write) {
     for (std::size_t i = 0; i < n; ++i) cells[i] = {write.run[done + i], write.attribute};
     SmallRect target =
         rect(write.cursorX, write.cursorY, write.cursorX + static_cast<int>(n) - 1, write.cursorY);
-    if (!platform::writeConsoleOutput(output(), cells.data(), cell(static_cast<int>(n), 1),
-                                      cell(0, 0), target)) {
+    if (!platform::writeConsoleOutput(output(), cells.data(), coord(static_cast<int>(n), 1),
+                                      coord(0, 0), target)) {
       break;
     }
     done += n;
@@ -296,7 +296,7 @@ void endScreenWrite(WriteContext& write) {
   } else {
     scrollIfBelow(write);
   }
-  platform::setConsoleCursorPosition(output(), cell(write.cursorX, write.cursorY));
+  platform::setConsoleCursorPosition(output(), coord(write.cursorX, write.cursorY));
   if (write.regionTop != write.areaTopAtStart && !write.partialRegion) {
     platform::setConsoleWindowInfo(
         output(), true,
@@ -423,7 +423,7 @@ int locate(int row, int column, int visibility) {
     platform::setConsoleCursorInfo(output(), shape);
   }
   console.pendingAdvance = false;
-  platform::setConsoleCursorPosition(output(), cell(column - 1 + area.left, row - 1 + area.top));
+  platform::setConsoleCursorPosition(output(), coord(column - 1 + area.left, row - 1 + area.top));
   setLastError(ErrNone);
   return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? locateWasVisible : 0);
 }

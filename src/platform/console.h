@@ -11,13 +11,14 @@ namespace quorvane::platform {
 
 using ConsoleHandle = void*;
 
+// A cell of the screen buffer, 0-based: column x, row y.
 struct Coord {
   std::int16_t x = 0;
   std::int16_t y = 0;
 };
 
-// The cell at column x and row y, from the int arithmetic that found them.
-constexpr Coord cell(int x, int y) {
+// The Coord of column x and row y, from the int arithmetic that found them.
+constexpr Coord coord(int x, int y) {
   return {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
 }
 
@@ -28,6 +29,7 @@ struct SmallRect {
   std::int16_t bottom = 0;
 };
 
+// What a cell holds.
 struct CharCell {
   std::uint8_t byte = 0x20;
   std::uint16_t attributes = 0x07;

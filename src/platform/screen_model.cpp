@@ -180,7 +180,7 @@ bool placeWindow(ScreenModel& screen, bool absolute, const SmallRect& window) {
 }
 
 void reshapeScreen(ScreenModel& screen, Coord size, Coord cursor, int windowRows) {
-  cursor = cell(std::min<int>(cursor.x, size.x - 1), std::min<int>(cursor.y, size.y - 1));
+  cursor = coord(std::min<int>(cursor.x, size.x - 1), std::min<int>(cursor.y, size.y - 1));
   const int shift = cursor.y - screen.cursor.y;
   ScreenModel next = makeScreen(size, size.y);
   std::fill(next.cells.begin(), next.cells.end(), CharCell{' ', screen.attributes});

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "console/key_translation.h"
-#include "platform/terminal/key_decoder.h"
-#include "platform/terminal/key_intake.h"
-#include "platform/terminal/us_layout.h"
+#include "platform/terminal/keys/decoder.h"
+#include "platform/terminal/keys/intake.h"
+#include "platform/terminal/keys/us_layout.h"
 
 namespace quorvane::platform {
 namespace {

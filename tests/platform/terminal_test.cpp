@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/terminal/descriptor_io.h"
-#include "platform/terminal/terminal_render.h"
+#include "platform/terminal/screen/screen_bytes.h"
+#include "platform/terminal/tty/descriptor_io.h"
 
 namespace quorvane::platform {
 namespace {
@@ -36,16 +36,18 @@ TEST(TerminalRender, EachChangeInFewBytesFromWhereTheCursorStands) {
   for (const Change& change : changes) {
     ScreenModel screen = makeScreen({8, 4}, 4);
     screen.cursor = {3, 3};
-    TerminalOutput out{"", screen.cursor};  // the terminal's cursor where the model's is
+    OutputQueue out{"", screen.cursor};  // the terminal's cursor where the model's is
     std::uint32_t done = 0;
-    if (change.scrolled) renderScroll(screen, {0, 1, 7, 3}, {}, {}, out);
-    if (change.filled > 0)
-      renderFillCharacters(screen, 'x', std::uint32_t(change.filled), change.at, done, out);
+    if (change.scrolled && scrollCells(screen, {0, 1, 7, 3}, {}, {}))
+      queueScroll(out, screen, {0, 1, 7, 3}, {});
+    if (change.filled > 0 &&
+        fillCharacters(screen, 'x', std::uint32_t(change.filled), change.at, done))
+      queueFilledCells(out, screen, change.at, done);
     placeCursor(screen, change.cursor);
-    renderCursorInfo(screen, {25, change.visible}, out);
-    if (change.bell) renderBeep(out);
+    if (setCursorShape(screen, {25, change.visible})) queueCursorVisibility(out, screen, true);
+    if (change.bell) queueBeep(out);
     for (const std::string_view expected : {change.bytes, std::string_view()}) {
-      writeQueuedOutput(out, screen.cursor, ends[1]);
+      flushQueue(out, screen.cursor, ends[1]);
       std::string written;
       readAvailable(ends[0], written, 4096);
       EXPECT_EQ(written, expected) << "row " << &change - changes;

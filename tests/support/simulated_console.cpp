@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/terminal/us_layout.h"
+#include "platform/terminal/keys/us_layout.h"
 
 namespace quorvane::testing {
 namespace {

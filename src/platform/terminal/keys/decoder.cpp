@@ -1,4 +1,4 @@
-#include "platform/terminal/key_decoder.h"
+#include "platform/terminal/keys/decoder.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "platform/terminal/cp437.h"
-#include "platform/terminal/us_layout.h"
-#include "platform/terminal/virtual_keys.h"
+#include "platform/terminal/keys/us_layout.h"
+#include "platform/virtual_keys.h"
 
 namespace quorvane::platform {
 
@@ -283,7 +283,7 @@ std::optional<Coord> reportedCursor(const SequenceShape& shape) {
       parameters->values[1] < 0) {
     return std::nullopt;
   }
-  return cell(std::max(parameters->values[1], 1) - 1, std::max(parameters->values[0], 1) - 1);
+  return coord(std::max(parameters->values[1], 1) - 1, std::max(parameters->values[0], 1) - 1);
 }
 
 // A UTF-8 character, as its byte in code page 437 with no key of its own.

@@ -1,9 +1,9 @@
-#include "platform/terminal/key_intake.h"
+#include "platform/terminal/keys/intake.h"
 
 #include <algorithm>
 #include <span>
 
-#include "platform/terminal/key_decoder.h"
+#include "platform/terminal/keys/decoder.h"
 
 namespace quorvane::platform {
 

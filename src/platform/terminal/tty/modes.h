@@ -1,10 +1,8 @@
 #pragma once
-// The terminal's modes as this backend changes them, and their undo: raw
-// input (termios), and the attributes and the cursor's visibility, reset
-// once escape sequences have been written. The session arms the undo at
-// its start: at exit, and through control_signals.h when SIGINT, SIGQUIT,
-// SIGHUP or SIGTERM end the process. It is async-signal-safe: fixed bytes,
-// write(2) and tcsetattr(3) only, and may run more than once.
+// The terminal's modes, changed here only, and their undo: raw input
+// (termios), and the attributes and cursor reset once escape sequences have
+// gone out. The undo runs at exit and from the signal handlers (signals.h),
+// so it is async-signal-safe and may run more than once.
 
 namespace quorvane::platform {
 
@@ -21,10 +19,12 @@ bool inForeground(int descriptor) noexcept;
 // process; false when descriptor is no terminal or another one was.
 bool enterRawInput(int descriptor);
 
-// Notes that escape sequences go to descriptor (a terminal) from now on,
-// so that the undo resets its attributes and shows its cursor. The first
-// descriptor noted is the one kept.
-void noteScreenOutput(int descriptor);
+// The terminal switched to raw input; -1: none.
+int rawInputDescriptor();
+
+// Arms the undo's reset of attributes and cursor for descriptor, a terminal
+// escape sequences go to from now on. The first descriptor armed is kept.
+void armOutputReset(int descriptor);
 
 // Puts the terminal back as it was found: original termios, cursor shown,
 // attributes reset. Async-signal-safe.

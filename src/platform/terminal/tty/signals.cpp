@@ -1,4 +1,4 @@
-#include "platform/terminal/control_signals.h"
+#include "platform/terminal/tty/signals.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "platform/terminal/terminal_modes.h"
+#include "platform/terminal/tty/modes.h"
 
 namespace quorvane::platform {
 

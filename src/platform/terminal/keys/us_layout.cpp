@@ -1,8 +1,8 @@
-#include "platform/terminal/us_layout.h"
+#include "platform/terminal/keys/us_layout.h"
 
 #include <array>
 
-#include "platform/terminal/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 namespace quorvane::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/tty/descriptor_io.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,11 +1,11 @@
-#include "platform/terminal/terminal_modes.h"
+#include "platform/terminal/tty/modes.h"
 
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 
-#include "platform/terminal/descriptor_io.h"
+#include "platform/terminal/tty/descriptor_io.h"
 
 namespace quorvane::platform {
 
@@ -52,10 +52,14 @@ bool enterRawInput(int descriptor) {
   modes.c_cc[VTIME] = 0;
   modes.c_cc[VSUSP] = disabledKey;
   disableDelayedSuspend(modes);
-  return ::tcsetattr(descriptor, TCSANOW, &modes) == 0;
+  if (::tcsetattr(descriptor, TCSANOW, &modes) == 0) return true;
+  rawDescriptor.store(-1);  // a failed tcsetattr changed nothing
+  return false;
 }
 
-void noteScreenOutput(int descriptor) {
+int rawInputDescriptor() { return rawDescriptor.load(); }
+
+void armOutputReset(int descriptor) {
   int none = -1;
   screenDescriptor.compare_exchange_strong(none, descriptor);
 }
