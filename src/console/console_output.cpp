@@ -10,8 +10,8 @@ namespace quorvane {
 
 namespace {
 
-using platform::coord;
 using platform::CharCell;
+using platform::coord;
 using platform::SmallRect;
 
 ConsoleState console;
@@ -45,7 +45,7 @@ SmallRect rect(int left, int top, int right, int bottom) {
           static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
 }
 
-platform::ConsoleHandle output() { return consoleHandles().output; }
+platform::ConsoleHandle outputHandle() { return consoleHandles().output; }
 
 // The text area from the buffer's info; none when the console gives none.
 void readTextArea(const platform::ScreenBufferInfo* info) {
@@ -61,7 +61,7 @@ void readTextArea(const platform::ScreenBufferInfo* info) {
 
 void refreshTextArea() {
   platform::ScreenBufferInfo info;
-  readTextArea(platform::getConsoleScreenBufferInfo(output(), info) ? &info : nullptr);
+  readTextArea(platform::getConsoleScreenBufferInfo(outputHandle(), info) ? &info : nullptr);
 }
 
 void ensureTextArea() {
@@ -89,7 +89,7 @@ void followResizedBuffer(const platform::ScreenBufferInfo& info) {
 // the console gives none.
 bool readBufferInfo(platform::ScreenBufferInfo& info) {
   ensureTextArea();
-  if (!platform::getConsoleScreenBufferInfo(output(), info)) return false;
+  if (!platform::getConsoleScreenBufferInfo(outputHandle(), info)) return false;
   followResizedBuffer(info);
   return true;
 }
@@ -107,8 +107,9 @@ void fixScrollRegion() {
 int writeThrough(const std::uint8_t* bytes, std::size_t count) {
   while (count > 0) {
     std::uint32_t written = 0;
+    // writeFile counts in 32 bits: a larger write goes in parts of 1 GiB.
     const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(count, 0x40000000));
-    if (!platform::writeFile(output(), bytes, chunk, written) || written == 0) return -1;
+    if (!platform::writeFile(outputHandle(), bytes, chunk, written) || written == 0) return -1;
     bytes += written;
     count -= written;
   }
@@ -118,11 +119,15 @@ int writeThrough(const std::uint8_t* bytes, std::size_t count) {
 void clearRow(const WriteContext& write, int row) {
   const auto width = static_cast<std::uint32_t>(write.regionRight + 1 - write.regionLeft);
   std::uint32_t filled = 0;
-  platform::fillConsoleOutputAttribute(output(), write.attribute, width,
+  platform::fillConsoleOutputAttribute(outputHandle(), write.attribute, width,
                                        coord(write.regionLeft, row), filled);
-  platform::fillConsoleOutputCharacter(output(), ' ', width, coord(write.regionLeft, row), filled);
+  platform::fillConsoleOutputCharacter(outputHandle(), ' ', width, coord(write.regionLeft, row),
+                                       filled);
 }
 
+// A scroll by more than half its rows leaves the rows between the
+// destination's end and the source's start neither moved nor filled: the
+// callers clear from the destination's end on.
 void clearRows(const WriteContext& write, int first, int last) {
   for (int row = first; row <= last; ++row) clearRow(write, row);
 }
@@ -139,7 +144,7 @@ void scroll(WriteContext& write, int n) {
       clearRows(write, write.regionTop, write.regionBottom);
     } else {
       platform::scrollConsoleScreenBuffer(
-          output(),
+          outputHandle(),
           rect(write.regionLeft, write.regionTop + n, write.regionRight, write.regionBottom),
           coord(write.regionLeft, write.regionTop), blank);
       if (n > height - n) clearRows(write, write.regionTop + (height - n), write.regionBottom);
@@ -159,8 +164,8 @@ void scroll(WriteContext& write, int n) {
     if (n >= height) {
       clearRows(write, write.regionTop, write.regionBottom);
     } else {
-      platform::scrollConsoleScreenBuffer(output(), rect(0, n, write.bufferWidth - 1, height - 1),
-                                          coord(0, 0), blank);
+      platform::scrollConsoleScreenBuffer(
+          outputHandle(), rect(0, n, write.bufferWidth - 1, height - 1), coord(0, 0), blank);
       if (n > height - n) clearRows(write, height - n, height - 1);
     }
   }
@@ -184,7 +189,7 @@ void writeRun(WriteContext& write) {
     for (std::size_t i = 0; i < n; ++i) cells[i] = {write.run[done + i], write.attribute};
     SmallRect target =
         rect(write.cursorX, write.cursorY, write.cursorX + static_cast<int>(n) - 1, write.cursorY);
-    if (!platform::writeConsoleOutput(output(), cells.data(), coord(static_cast<int>(n), 1),
+    if (!platform::writeConsoleOutput(outputHandle(), cells.data(), coord(static_cast<int>(n), 1),
                                       coord(0, 0), target)) {
       break;
     }
@@ -296,10 +301,10 @@ void endScreenWrite(WriteContext& write) {
   } else {
     scrollIfBelow(write);
   }
-  platform::setConsoleCursorPosition(output(), coord(write.cursorX, write.cursorY));
+  platform::setConsoleCursorPosition(outputHandle(), coord(write.cursorX, write.cursorY));
   if (write.regionTop != write.areaTopAtStart && !write.partialRegion) {
     platform::setConsoleWindowInfo(
-        output(), true,
+        outputHandle(), true,
         rect(write.regionLeft, write.regionTop, write.regionRight, write.regionBottom));
   }
   refreshTextArea();
@@ -340,12 +345,6 @@ ConsoleHandles consoleHandles() {
   return console.handles;
 }
 
-bool inputIsConsole() {
-  std::uint32_t mode = 0;
-  const platform::ConsoleHandle input = consoleHandles().input;
-  return input != nullptr && platform::getConsoleMode(input, mode);
-}
-
 int consoleWrite(const void* bytes, std::size_t count, unsigned flags) {
   if (count == 0 && (flags & writeEvenIfEmpty) == 0) return 0;
   ensureTextArea();
@@ -379,7 +378,7 @@ void printEmptyLine() {
   setLastError(ErrNone);
 }
 
-ColumnsRows textAreaSize() {
+TextSize textAreaSize() {
   ensureTextArea();
   if (!textAreaUsable()) return {80, 25};
   platform::ScreenBufferInfo info;
@@ -396,7 +395,7 @@ int scrollRegionRows() {
   return std::clamp(console.bufferSize.y - console.textArea.top, 1, rows);
 }
 
-ColumnRow cursorPosition() {
+TextPosition cursorPosition() {
   platform::ScreenBufferInfo info;
   if (!readBufferInfo(info)) return {0, 0};
   const TextArea area = textAreaUsable() ? console.textArea : TextArea{};
@@ -404,26 +403,27 @@ ColumnRow cursorPosition() {
 }
 
 int locate(int row, int column, int visibility) {
-  const int cols = textAreaSize().cols;
+  const int cols = textAreaSize().columns;
   const bool rowRefused = row != 0 && (row < console.regionTop + 1 || row > scrollRegionRows());
   const bool columnRefused = column != 0 && (column < 1 || column > cols);
   if (rowRefused || columnRefused) {
     setLastError(ErrBadCall);
     return locate(0, 0, visibility);
   }
-  const ColumnRow current = cursorPosition();
+  const TextPosition current = cursorPosition();
   if (row == 0) row = current.row;
   if (column == 0) column = current.column;
 
   platform::CursorInfo shape;
-  const bool wasVisible = platform::getConsoleCursorInfo(output(), shape) && shape.visible;
+  const bool wasVisible = platform::getConsoleCursorInfo(outputHandle(), shape) && shape.visible;
   const TextArea area = textAreaUsable() ? console.textArea : TextArea{};
-  if (visibility >= 0 && platform::getConsoleCursorInfo(output(), shape)) {
+  if (visibility >= 0 && platform::getConsoleCursorInfo(outputHandle(), shape)) {
     shape.visible = visibility != 0;
-    platform::setConsoleCursorInfo(output(), shape);
+    platform::setConsoleCursorInfo(outputHandle(), shape);
   }
   console.pendingAdvance = false;
-  platform::setConsoleCursorPosition(output(), coord(column - 1 + area.left, row - 1 + area.top));
+  platform::setConsoleCursorPosition(outputHandle(),
+                                     coord(column - 1 + area.left, row - 1 + area.top));
   setLastError(ErrNone);
   return ((row & 0xFF) << 8) | (column & 0xFF) | (wasVisible ? locateWasVisible : 0);
 }

@@ -31,12 +31,13 @@ struct ConsoleState {
   bool pendingAdvance = false;  // a line advance owed by a write that ended in the last cell
 };
 
-struct ColumnsRows {
-  int cols = 0;
+// The text area's size, and a place in it, 1-based.
+struct TextSize {
+  int columns = 0;
   int rows = 0;
 };
 
-struct ColumnRow {
+struct TextPosition {
   int column = 0;
   int row = 0;
 };
@@ -67,18 +68,15 @@ void printText(std::string_view text);
 void printEmptyLine();
 
 // Columns and rows of the text area; (80, 25) when there is none.
-ColumnsRows textAreaSize();
+TextSize textAreaSize();
 // The rows of the scroll region from the text area's top, as far as the
 // buffer reaches: those locate accepts, the last one where writes scroll.
 int scrollRegionRows();
 // The cursor, 1-based within the text area; (0, 0) when unknown.
-ColumnRow cursorPosition();
+TextPosition cursorPosition();
 // Places the cursor at a 1-based row and column (0 keeps the current one)
 // and sets its visibility (-1 keeps it, 0 hides, 1 shows). Returns the
 // state word: row << 8 | column, plus locateWasVisible.
 int locate(int row, int column, int visibility);
-
-// Whether standard input is a console (and not a file or pipe).
-bool inputIsConsole();
 
 }  // namespace quorvane

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "console/console_output.h"
+#include "console/keyboard.h"
 #include "console/line_editor.h"
 #include "console/number_conversion.h"
 #include "files/error_number.h"
@@ -125,10 +126,10 @@ InputContext& inputContext() { return context; }
 
 bool inputEndedBeforeField() { return context.endedBeforeField; }
 
-/* Starts a statement: releases the last line and chooses the source. With
-   a console the prompt is printed and a line taken from the line editor,
-   followed by a line end; without one nothing is printed and the field is
-   read from the standard input stream, after any byte given back to it. */
+// Starts a statement: releases the last line and chooses the source. With
+// a console the prompt is printed and a line taken from the line editor,
+// followed by a line end; without one nothing is printed and the field is
+// read from the standard input stream, after any byte given back to it.
 void beginInput(std::string_view prompt) {
   context.line = std::string{};
   context.position = 0;
@@ -171,10 +172,10 @@ void pushBackInputChar(int ch) {
   }
 }
 
-/* Takes one field from the source: leading blanks and tabs are skipped,
-   quotes group, and the field ends at an unquoted blank, tab or comma, a
-   line end, the end of input or after MaxNumericFieldLength bytes. A '.',
-   'e' or 'd' before any '&' makes it fractional. */
+// Takes one field from the source: leading blanks and tabs are skipped,
+// quotes group, and the field ends at an unquoted blank, tab or comma, a
+// line end, the end of input or after MaxNumericFieldLength bytes. A '.',
+// 'e' or 'd' before any '&' makes it fractional.
 NumericField readNumericField() {
   FieldInProgress taken;
   int ch = nextInputChar();

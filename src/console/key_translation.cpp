@@ -6,7 +6,8 @@ namespace quorvane {
 
 namespace {
 
-enum Column : std::uint8_t { none = 0, shift = 1, ctrl = 2, alt = 3 };
+// The column of a key's table row that its modifiers pick.
+enum class Column : std::uint8_t { plain, shift, ctrl, alt };
 
 // A table entry: 255 or less is a character, a larger one the high byte of
 // an extended code shifted up by 8.
@@ -17,7 +18,7 @@ constexpr std::uint16_t extended(std::uint8_t high) {
 
 struct EnhancedKey {
   std::uint16_t scanCode;
-  std::array<std::uint16_t, 4> entries;  // none, Shift, Ctrl, Alt
+  std::array<std::uint16_t, 4> entries;  // plain, Shift, Ctrl, Alt
 };
 
 // Keys the console marks as enhanced: the keypad's Enter and slash, and the
@@ -45,7 +46,7 @@ constexpr std::array<EnhancedKey, 12> enhancedKeys = {{
 constexpr std::uint8_t lastTableScanCode = 0x58;
 
 // For each scan code up to F12, the extended code's high byte in each
-// column (none, Shift, Ctrl, Alt); 0 where the key's own character counts.
+// column (plain, Shift, Ctrl, Alt); 0 where the key's own character counts.
 constexpr std::array<std::array<std::uint8_t, 4>, lastTableScanCode + 1> scanCodeTable = {{
     // no key
     {0x00, 0x00, 0x00, 0x00},  // 0x00
@@ -154,10 +155,10 @@ constexpr std::array<std::array<std::uint8_t, 4>, lastTableScanCode + 1> scanCod
 }};
 
 Column columnOf(std::uint32_t state) {
-  if ((state & (platform::rightAltPressed | platform::leftAltPressed)) != 0) return alt;
-  if ((state & (platform::rightCtrlPressed | platform::leftCtrlPressed)) != 0) return ctrl;
-  if ((state & platform::shiftPressed) != 0) return shift;
-  return none;
+  if ((state & platform::altPressed) != 0) return Column::alt;
+  if ((state & platform::ctrlPressed) != 0) return Column::ctrl;
+  if ((state & platform::shiftPressed) != 0) return Column::shift;
+  return Column::plain;
 }
 
 std::optional<std::int32_t> characterOf(std::uint8_t eventChar) {
@@ -176,8 +177,8 @@ std::uint32_t otherCase(std::uint32_t c) {
 std::optional<std::int32_t> translateEnhanced(std::uint16_t scanCode, Column column) {
   for (const EnhancedKey& key : enhancedKeys) {
     if (key.scanCode != scanCode) continue;
-    const std::uint16_t entry = key.entries[column];
-    if (entry == 0 && column != none) return std::nullopt;
+    const std::uint16_t entry = key.entries[static_cast<std::size_t>(column)];
+    if (entry == 0 && column != Column::plain) return std::nullopt;
     if (entry <= 0xFF) return entry;
     return extendedKey(static_cast<std::uint8_t>(entry >> 8));
   }
@@ -195,9 +196,9 @@ std::optional<std::int32_t> translateKeyDown(const platform::KeyEventRecord& eve
   }
   if (event.virtualScanCode > lastTableScanCode) return characterOf(eventChar);
 
-  const std::uint8_t high = scanCodeTable[event.virtualScanCode][column];
+  const std::uint8_t high = scanCodeTable[event.virtualScanCode][static_cast<std::size_t>(column)];
   // With no modifier a key's own character always wins.
-  if (high == 0 || (column == none && eventChar != 0)) return characterOf(eventChar);
+  if (high == 0 || (column == Column::plain && eventChar != 0)) return characterOf(eventChar);
   const std::uint32_t baseChar = unshiftedCharacter & 0xFFFF;
   if (eventChar == baseChar || eventChar == otherCase(baseChar)) return extendedKey(high);
   return characterOf(eventChar);

@@ -31,12 +31,12 @@ inline constexpr std::int32_t keyDelete = extendedKey(0x53);
 // system shuts down: the code of Alt+F4.
 inline constexpr std::int32_t keyClose = extendedKey(0x6B);
 
-/* The code of a key-down event, or none for keys that give nothing (the
-   modifiers alone, keys without character or extended code). The
-   unshifted character of the event's virtual key, as the keyboard layout
-   gives it, decides whether a key with a character still counts as the
-   extended key of its position: with AltGr or another layout the character
-   is kept instead. */
+// The code of a key-down event, or none for keys that give nothing (the
+// modifiers alone, keys without character or extended code). The
+// unshifted character of the event's virtual key, as the keyboard layout
+// gives it, decides whether a key with a character still counts as the
+// extended key of its position: with AltGr or another layout the character
+// is kept instead.
 std::optional<std::int32_t> translateKeyDown(const platform::KeyEventRecord& event,
                                              std::uint32_t unshiftedCharacter);
 

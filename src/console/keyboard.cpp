@@ -5,6 +5,7 @@
 #include "console/console_output.h"
 #include "console/key_translation.h"
 #include "platform/console.h"
+#include "platform/virtual_keys.h"
 
 namespace quorvane {
 
@@ -17,16 +18,11 @@ KeyboardState keyboard;
 
 constexpr std::uint32_t keyWaitInterval = 50;
 
-constexpr std::uint16_t keypadDigit0 = 0x60;
-constexpr std::uint16_t keypadDigit9 = 0x69;
-
 // Alt held with neither Ctrl nor Shift: the state in which keypad digits
 // make up a character's number.
 bool altOnly(std::uint32_t state) {
-  const std::uint32_t alts = platform::leftAltPressed | platform::rightAltPressed;
-  const std::uint32_t others =
-      platform::leftCtrlPressed | platform::rightCtrlPressed | platform::shiftPressed;
-  return (state & alts) != 0 && (state & others) == 0;
+  return (state & platform::altPressed) != 0 &&
+         (state & (platform::ctrlPressed | platform::shiftPressed)) == 0;
 }
 
 void storeAltNumber() {
@@ -39,8 +35,9 @@ void handleKeyDown(const platform::KeyEventRecord& key) {
   const std::optional<std::int32_t> code = translateKeyDown(
       key, platform::mapVirtualKey(key.virtualKeyCode, platform::mapVirtualKeyToChar));
   const bool alt = altOnly(key.controlKeyState);
-  if (key.virtualKeyCode >= keypadDigit0 && key.virtualKeyCode <= keypadDigit9 && alt) {
-    keyboard.altNumber = keyboard.altNumber * 10 + (key.virtualKeyCode - keypadDigit0);
+  const int digit = key.virtualKeyCode - platform::vkNumpad0;
+  if (digit >= 0 && digit <= 9 && alt) {
+    keyboard.altNumber = keyboard.altNumber * 10 + static_cast<std::uint32_t>(digit);
     if (code) storeKey(*code);
   } else if (code) {
     keyboard.altNumber = 0;
@@ -68,12 +65,24 @@ void installControlRoutine() {
   platform::setConsoleCtrlHandler(answerControlEvent, true);
 }
 
+}  // namespace
+
 std::string keyText(std::int32_t code) {
   if (code <= 0xFF) return std::string(1, static_cast<char>(code));
   return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
 }
 
-}  // namespace
+std::int32_t keyCodeOf(std::string_view text) {
+  const auto first = static_cast<unsigned char>(text[0]);
+  if (text.size() == 1) return first;
+  return static_cast<unsigned char>(text[1]) * 256 + 0xFF;
+}
+
+bool inputIsConsole() {
+  std::uint32_t mode = 0;
+  const platform::ConsoleHandle input = consoleHandles().input;
+  return input != nullptr && platform::getConsoleMode(input, mode);
+}
 
 KeyboardState& keyboardState() { return keyboard; }
 
@@ -105,9 +114,9 @@ bool answerControlEvent(std::uint32_t eventType) {
   }
 }
 
-/* Takes every pending console input event, in order, and stores the codes
-   they give; then the close keys the control routine owes. The first pump
-   installs the control routine. */
+// Takes every pending console input event, in order, and stores the codes
+// they give; then the close keys the control routine owes. The first pump
+// installs the control routine.
 void pumpInputEvents() {
   if (!keyboard.ctrlRoutineInstalled) installControlRoutine();
   const platform::ConsoleHandle input = consoleHandles().input;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quorvane {
 
@@ -35,6 +36,13 @@ bool keyWaiting();
 // bytes 255 and the extended code's high byte for other keys; empty when
 // no key is queued.
 std::string takeKey();
+
+// A key code's text, as takeKey gives it, and the code of such a text.
+std::string keyText(std::int32_t code);
+std::int32_t keyCodeOf(std::string_view text);
+
+// Whether standard input is a console (and not a file or pipe).
+bool inputIsConsole();
 
 // Drains the console's pending input events into the key queue.
 void pumpInputEvents();

@@ -21,21 +21,15 @@ struct EditState {
   std::size_t pos = 0;
   int cols = 80;
   int rows = 25;
-  int curX = 1;
-  int curY = 1;
+  TextPosition cursor{1, 1};
   bool savedVisible = true;
-};
-
-struct Cell {
-  int x;
-  int y;
 };
 
 int floorDivide(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
-// The cell d cells after (x, y) in reading order, rows being cols wide.
-Cell cellAfter(const EditState& edit, int x, int y, long long d) {
-  const long long linear = static_cast<long long>(y - 1) * edit.cols + (x - 1) + d;
+// The position d cells after from in reading order, rows being cols wide.
+TextPosition positionAfter(const EditState& edit, TextPosition from, long long d) {
+  const long long linear = static_cast<long long>(from.row - 1) * edit.cols + (from.column - 1) + d;
   const int row = floorDivide(static_cast<int>(linear), edit.cols);
   return {static_cast<int>(linear - static_cast<long long>(row) * edit.cols) + 1, row + 1};
 }
@@ -43,35 +37,31 @@ Cell cellAfter(const EditState& edit, int x, int y, long long d) {
 // Read at each key and after each write: a console resized meanwhile may
 // have other columns and rows.
 void readCursor(EditState& edit) {
-  const ColumnRow at = cursorPosition();
-  edit.curX = at.column;
-  edit.curY = at.row;
-  edit.cols = textAreaSize().cols;
+  edit.cursor = cursorPosition();
+  edit.cols = textAreaSize().columns;
   edit.rows = scrollRegionRows();
 }
 
-/* Moves the cursor d cells along the text. The cell after the bottom-right
-   one is reached by writing a line end there, which scrolls the console by
-   a row; any other cell outside the text area is refused by locate and
-   the cursor stays. */
+// Moves the cursor d cells along the text. The cell after the bottom-right
+// one is reached by writing a line end there, which scrolls the console by
+// a row; any other cell outside the text area is refused by locate and
+// the cursor stays.
 void moveCursorBy(EditState& edit, long long d) {
-  const Cell to = cellAfter(edit, edit.curX, edit.curY, d);
-  edit.curX = to.x;
-  edit.curY = to.y;
-  if (to.x == 1 && to.y == edit.rows + 1) {
+  edit.cursor = positionAfter(edit, edit.cursor, d);
+  if (edit.cursor.column == 1 && edit.cursor.row == edit.rows + 1) {
     locate(edit.rows, edit.cols, -1);
     consoleWrite("\r\n", 2);
   } else {
-    locate(edit.curY, edit.curX, -1);
+    locate(edit.cursor.row, edit.cursor.column, -1);
   }
 }
 
-/* After a write from the edit position on, the cursor stands after the
-   cells written (in the last one, its advance owed, when that was the
-   region's last cell); it goes back over the behind cells of them that
-   follow the edit position. The cursor is read, not counted from where the
-   write began: the write may have scrolled the console, or taken up a
-   window the user had scrolled, and the entry's cells with it. */
+// After a write from the edit position on, the cursor stands after the
+// cells written (in the last one, its advance owed, when that was the
+// region's last cell); it goes back over the behind cells of them that
+// follow the edit position. The cursor is read, not counted from where the
+// write began: the write may have scrolled the console, or taken up a
+// window the user had scrolled, and the entry's cells with it.
 void returnAfterWrite(EditState& edit, std::size_t behind) {
   readCursor(edit);
   const long long owed = consoleState().pendingAdvance ? 1 : 0;
@@ -158,12 +148,6 @@ void actOnKey(EditState& edit, std::int32_t k) {
   }
 }
 
-std::int32_t keyCodeOf(const std::string& keyText) {
-  const auto first = static_cast<unsigned char>(keyText[0]);
-  if (keyText.size() == 1) return first;
-  return static_cast<unsigned char>(keyText[1]) * 256 + 0xFF;
-}
-
 }  // namespace
 
 std::optional<std::string> editLine() {
@@ -175,12 +159,12 @@ std::optional<std::string> editLine() {
   const platform::ConsoleHandle input = consoleHandles().input;
   for (;;) {
     while (!keyWaiting()) platform::waitForConsoleInput(input, keyPollInterval);
-    const std::string keyText = takeKey();
-    if (keyText.empty()) continue;
+    const std::string text = takeKey();
+    if (text.empty()) continue;
     // Read once the key is there: the console may have been resized while
     // the editor waited for it.
     readCursor(edit);
-    const std::int32_t k = keyCodeOf(keyText);
+    const std::int32_t k = keyCodeOf(text);
     actOnKey(edit, k);
     assert(edit.pos <= edit.text.size());
     locate(0, 0, 1);

@@ -54,6 +54,8 @@ inline constexpr std::uint32_t leftAltPressed = 0x0002;
 inline constexpr std::uint32_t rightCtrlPressed = 0x0004;
 inline constexpr std::uint32_t leftCtrlPressed = 0x0008;
 inline constexpr std::uint32_t shiftPressed = 0x0010;
+inline constexpr std::uint32_t altPressed = rightAltPressed | leftAltPressed;
+inline constexpr std::uint32_t ctrlPressed = rightCtrlPressed | leftCtrlPressed;
 inline constexpr std::uint32_t enhancedKey = 0x0100;
 
 struct KeyEventRecord {

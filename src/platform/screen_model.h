@@ -28,8 +28,11 @@ const CharCell& cellAt(const ScreenModel& screen, Coord cell);
 
 ScreenBufferInfo screenInfo(const ScreenModel& screen);
 
-// The operations below follow the console calls of the same names; each
-// clips to the buffer where the console clips and fails where it fails.
+// Each operation below does what its console call does (writeCells:
+// writeConsoleOutput, scrollCells: scrollConsoleScreenBuffer, fill*:
+// fillConsoleOutput*, placeCursor: setConsoleCursorPosition, placeWindow:
+// setConsoleWindowInfo, setCursorShape: setConsoleCursorInfo), clipping
+// where the console clips and failing where it fails.
 bool writeCells(ScreenModel& screen, const CharCell* cells, Coord size, Coord origin,
                 SmallRect& target);
 bool scrollCells(ScreenModel& screen, const SmallRect& source, Coord destination, CharCell fill);

@@ -115,11 +115,11 @@ class Case(unittest.TestCase):  # a test with a folder of its own
         return sorted(os.path.relpath(os.path.join(root, name), self.folder)
                       for root, dirs, files in os.walk(self.folder) for name in dirs + files)
 
-    def run_tool(self, paths=(), stdin=b"", command=None):
+    def run_tool(self, paths=(), stdin=b"", command=None, stdout=subprocess.PIPE):
         """Its output; the run ends with 0 and leaves the folder's listing as it was."""
         before = self.listing()
         result = subprocess.run(command or argv(*paths), cwd=self.folder, timeout=TIMEOUT,
-                                input=stdin, stdout=subprocess.PIPE)
+                                input=stdin, stdout=stdout)
         self.assertEqual((result.returncode, self.listing()), (0, before), result.stdout)
         return result.stdout
 
@@ -256,7 +256,6 @@ def main():
         KEYS.update(Home=["-H", "1b", "5b", "48"], End=["-H", "1b", "5b", "46"])  # Wine's own
         # Its console makes no key of a cursor key with Shift that a terminal sends.
         KEYS.update({f"Shift+{k}": KEYS.get(k, [k]) for k in ("Left", "Right", "Home", "End")})
-        # The prefix, its server and services made and started detached, lest they hold the pipes.
         os.environ.setdefault("WINEPREFIX", options.wine_prefix)
         os.environ.setdefault("WINEDEBUG", "-all")
         # Without it, Wine 10 writes an error of Wayland's into the console at the first key.

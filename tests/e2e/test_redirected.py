@@ -103,8 +103,7 @@ class RedirectedTest(e2e.Case):
         reader, writer = os.pipe()
         os.close(reader)
         self.addCleanup(os.close, writer)
-        self.assertEqual(subprocess.run(e2e.argv(path), input=b"50\n", stdout=writer,
-                                        timeout=e2e.TIMEOUT).returncode, 0)
+        self.run_tool([path], b"50\n", stdout=writer)
         self.assertBytes(path, e2e.patched(data, 1, 50))
 
 

@@ -35,10 +35,10 @@ bool shown(std::string_view line) {
   return simulatedConsole.standardOutput.find(std::string(line) + "\r\n") != std::string::npos;
 }
 
-// What a run showed and left, in words, in a file the test reads: "untrue" when
-// what it showed is not so of the file, the messages it showed, and "fired" when
-// the failure it was given came about.
-const std::string outcomeFile = ::testing::TempDir() + "quorvane-dialogue-outcome";
+// What a run showed and left, in words, in a file of the build's own folder the
+// test reads: "untrue" when what it showed is not so of the file, the messages it
+// showed, and "fired" when the failure it was given came about.
+const std::string outcomeFile = "quorvane-dialogue-outcome";
 
 void report() {
   const platform::Stream& file = platform::memoryFile;

@@ -44,34 +44,30 @@ std::string screenRow(int row) {
 }
 
 void queueKeys(std::string_view keys) {
+  // The named keys by scan code from 0x47 on, and what follows their "\x1b[" as bytes.
   constexpr std::string_view names[] = {"Home", "Up",  "PgUp", "", "Left", "",   "Right",
                                         "",     "End", "Down", "", "Ins",  "Del"};
   constexpr std::string_view sequences[] = {"H", "A", "5~", "", "D",  "",  "C",
                                             "",  "F", "B",  "", "2~", "3~"};
   console.inputIsConsole = true;
-  const bool asBytes = (console.inputMode & platform::enableVirtualTerminalInput) != 0;
-  while (!keys.empty()) {
+  for (std::size_t length = 1; !keys.empty(); keys.remove_prefix(length)) {
     const std::size_t close = keys.find('>');
-    const std::size_t length = keys[0] == '<' && close != std::string_view::npos ? close + 1 : 1;
-    const bool named = length > 1;
-    const auto scan = std::uint16_t(
-        named ? 0x47 + (std::find(names, std::end(names), keys.substr(1, length - 2)) - names) : 0);
-    // In virtual terminal input mode, a key-down of no virtual key a byte.
-    const std::string bytes = named ? "\x1b[" + std::string(sequences[scan - 0x47])
-                                    : std::string(1, keys[0] == '\b' ? '\x7f' : keys[0]);
-    for (const char byte : bytes) {
-      if (asBytes)
+    const bool named = keys[0] == '<' && close != std::string_view::npos;
+    length = named ? close + 1 : 1;
+    const auto index = std::find(names, std::end(names), keys.substr(1, length - 2)) - names;
+    const auto character = std::uint8_t(named ? 0 : keys[0]);
+    if ((console.inputMode & platform::enableVirtualTerminalInput) != 0) {  // bytes, no key
+      for (const char byte : named ? "\x1b[" + std::string(sequences[index])
+                                   : std::string(1, character == '\b' ? '\x7f' : keys[0]))
         console.input.push_back(
             {platform::InputEventType::key, {true, 1, 0, 0, std::uint8_t(byte), 0}});
+      continue;
     }
     for (const bool down : {true, false}) {
-      if (asBytes) break;
-      platform::InputRecord record;
-      record.keyEvent = {
-          down, 1, 0, scan, std::uint8_t(named ? 0 : keys[0]), named ? platform::enhancedKey : 0};
-      console.input.push_back(record);
+      console.input.push_back({platform::InputEventType::key,
+                               {down, 1, 0, std::uint16_t(named ? 0x47 + index : 0), character,
+                                named ? platform::enhancedKey : 0}});
     }
-    keys.remove_prefix(length);
   }
 }
 
@@ -170,10 +166,8 @@ bool readConsoleInput(ConsoleHandle handle, InputRecord& record) {
 bool waitForConsoleInput(ConsoleHandle handle, std::uint32_t timeoutMs) {
   console.waits.push_back(timeoutMs);
   if (console.onWait) console.onWait(int(console.waits.size()));
-  if (console.waits.size() > 100000) {
-    std::fputs("the simulated console waits for input that never comes\n", stderr);
-    std::abort();
-  }
+  if (console.waits.size() > 100000)
+    std::fputs("a wait for input that never comes\n", stderr), std::abort();
   return isInput(handle) && !console.input.empty();
 }
 

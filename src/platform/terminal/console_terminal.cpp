@@ -170,6 +170,7 @@ void startSession() {
   session.screen.cursor = startingCursor();
 }
 
+// The session, started on the first call.
 TerminalSession& startedSession() {
   if (!session.started) startSession();
   return session;

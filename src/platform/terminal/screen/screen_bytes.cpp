@@ -34,6 +34,8 @@ void appendRelativeMove(std::string& bytes, Coord from, Coord to, bool wrapPendi
   }
 }
 
+// Queues a move of the terminal's cursor to position, unless it stands there
+// owing no wrap; a cursor not known is put there by number.
 void queueCursorMove(OutputQueue& queue, Coord position) {
   if (queue.cursor) {
     const Coord from = *queue.cursor;
