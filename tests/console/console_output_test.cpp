@@ -22,10 +22,9 @@ const std::string manyLines = [] {
 
 using ConsoleOutputTest = ConsoleTest;
 
-// Writes in a 25-row window over a buffer of 25 rows or more, which the user
-// may make shorter after the first: the rows then shown (every other row
-// blank), the cursor, the scroll calls, the window; and every cell the writes
-// touched in the console's colours, the others as they were.
+// Writes in a 25-row window over a buffer of 25 rows or more, which the user may make shorter
+// after the first: the rows then shown (every other row blank), the cursor, the scroll calls,
+// the window; and every cell the writes touched in the console's colours, the others as they were.
 struct WriteCase {
   const char* name;
   platform::Coord start;

@@ -9,7 +9,8 @@ namespace quorvane::testing {
 namespace {
 
 constexpr std::uint32_t alt = platform::leftAltPressed, ctrl = platform::leftCtrlPressed,
-                        shift = platform::shiftPressed;
+                        shift = platform::shiftPressed, enh = platform::enhancedKey,
+                        altGr = platform::rightAltPressed | ctrl;
 
 class KeyboardTest : public ConsoleTest {
  protected:
@@ -24,12 +25,12 @@ class KeyboardTest : public ConsoleTest {
   }
 };
 
-// A character counts unless the key is the layout's own one for it and has an
-// extended code for its modifiers (the console's layout, US here, tells): then that
-// does; AltGr and other layouts keep their characters. Keypad digits typed with Alt
-// make a number, given as its character modulo 256 when Alt is released or another
-// key comes; a key with a code of its own drops it. A key-down that does not repeat
-// counts for nothing, one that repeats once. The queue keeps the 511 newest keys.
+// A character counts unless the key is the layout's own one for it (the console's, US
+// here) and has an extended code for its modifiers: then that does; AltGr and other
+// layouts keep their characters. Keypad digits typed with Alt make a number, given as
+// its character modulo 256 when Alt is released or another key comes; a key with a code
+// of its own drops it. A key-down that does not repeat counts for nothing, one that
+// repeats once.
 TEST_F(KeyboardTest, TheQueueTakesTheCodesOfTheEvents) {
   constexpr platform::KeyEventRecord altUp{false, 1, 0x12, 0x38, 0, 0},
       altCtrl9{true, 1, 0x69, 0x49, 0, alt | ctrl};
@@ -49,12 +50,15 @@ TEST_F(KeyboardTest, TheQueueTakesTheCodesOfTheEvents) {
       {"Alt+5", "", {{true, 1, '5', 0x06, '5', alt}}, "\xFF\x7C|"},
       {"Shift+A", "", {{true, 1, 'A', 0x1E, 'A', shift}}, "A|"},
       {"Alt+A", "", {{true, 1, 'A', 0x1E, 'a', alt}}, "\xFF\x1E|"},
-      {"AltGr+Q, a German @",
-       "",
-       {{true, 1, 'Q', 0x10, '@', platform::rightAltPressed | ctrl}},
-       "@|"},
+      {"AltGr+Q, a German @", "", {{true, 1, 'Q', 0x10, '@', altGr}}, "@|"},
       {"Ctrl+2", "", {{true, 1, '2', 0x03, 0, ctrl}}, ""},
       {"a key beyond the scan table", "", {{true, 1, 0, 0x70, 'x', 0}}, "x|"},
+      {"the keypad's Enter", "", {{true, 1, 13, 0x1C, '\r', enh}}, "\r|"},
+      {"Ctrl and the keypad's Enter", "", {{true, 1, 13, 0x1C, '\n', ctrl | enh}}, "\n|"},
+      {"Alt+Enter", "", {{true, 1, 13, 0x1C, '\r', alt}}, "\xFF\x1C|"},
+      {"Ctrl+Tab", "", {{true, 1, 9, 0x0F, '\t', ctrl}}, "\xFF\x94|"},
+      {"the keypad's /", "", {{true, 1, 0x6F, 0x35, '/', enh}}, "/|"},
+      {"Ctrl and the keypad's /", "", {{true, 1, 0x6F, 0x35, 0, ctrl | enh}}, "\xFF\x95|"},
   };
   constexpr std::uint16_t scans[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
   for (const auto& row : rows) {

@@ -43,7 +43,7 @@ def head(lines):
 
 
 def tool_path(path):
-    return "Z:" + path.replace("/", "\\") if WINE else path
+    return "Z:" + path.replace("/", "\\") if WINE and path else path
 
 
 def argv(*paths):  # the command that runs the tool on the paths

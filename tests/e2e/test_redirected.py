@@ -53,9 +53,9 @@ class RedirectedTest(e2e.Case):
                             e2e.current(data, 0), e2e.READ_ONLY, ANY_KEY)
         for paths, message in [([], NO_FILE), ([self.path("RPG_RT.exe")], NO_FILE),
                                ([marked, marked], NO_FILE),  # two files dropped at once
-                               ([self.path("game")], NO_FILE), ([beyond], WRONG_BUILD),
+                               ([self.path("game")], NO_FILE), (["", marked], NO_FILE),
                                ([self.path("missing", "RPG_RT.exe")], NO_FILE),
-                               *[([path], WRONG_BUILD) for path in others]]:
+                               *[([path], WRONG_BUILD) for path in (beyond, *others)]]:
             with self.subTest(paths=paths):
                 self.assertDialogue(self.run_tool(paths, b"50\n"), message, ANY_KEY)
         for path in others:

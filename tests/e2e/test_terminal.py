@@ -9,14 +9,14 @@ from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT
 ASCII, UPPER = bytes(range(0x20, 0x7F)).decode(), bytes(range(0x80, 0x100)).decode("cp437")
 LAST = "8" + " " * 61 + "9"  # with the prompt, to the last column of 80
 WRAPPED = ("0" * 66 + "9" + "abcdefghij" * 3)[:90]
-# Edits at the prompt: the entries refused first; the steps (keys pressed or a string
-# typed; the text the prompt's row then shows; the cursor's place in it); the value
-# patched. Delete at the entry's end is refused with the bell; keys that have a code
-# of their own type nothing; Tab types blanks to the next multiple of 8.
+# Edits at the prompt: the entries refused first; the steps (keys pressed or a string typed; the
+# text the prompt's row then shows; the cursor's place in it); the value patched. Delete at the
+# entry's end is refused with the bell; keys that have a code of their own, and Up on the entry's
+# first row, move nothing and type nothing; Tab types blanks to the next multiple of 8.
 EDITS = [
     ([], [("123", "123", 3), (["Left"], "123", 2), ("4", "1243", 3), (["Home"], "1243", 0),
       (["Delete"], "243", 0), (["End"], "243", 3), (["Delete"], "243", 3), (["Backspace"], "24", 2),
-      (["Shift+Tab", "Alt+5", "Alt+A", "PageUp", "F1", "Ctrl+Left", "Ctrl+A"], "24", 2),
+      (["Up", "Shift+Tab", "Alt+5", "Alt+A", "PageUp", "F1", "Ctrl+Left", "Ctrl+A"], "24", 2),
       (["Tab"], "24      ", 8)], 24),
     ([], [(ASCII, ASCII, 95), (["Escape"], "", 0), (UPPER[:60], UPPER[:60], 60),
       (["Escape"], "", 0), (UPPER[60:120], UPPER[60:120], 60), (["Escape"], "", 0),

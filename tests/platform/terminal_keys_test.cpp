@@ -85,9 +85,8 @@ TEST(KeyDecoder, AnythingElseIsIgnoredWhole) {
   }
 }
 
-// An unfinished sequence waits escapeTimeoutMs for the rest, or until the input
-// ends, holding back no key before it (a lone Esc typed counts after the wait: end
-// to end). The answer a cursor request is owed is taken, once.
+// An unfinished sequence waits escapeTimeoutMs for the rest, or until the input ends, holding
+// back no key before it. The answer a cursor request is owed is taken, once.
 TEST(KeyIntake, AnUnfinishedSequenceWaitsForTheRest) {
   KeyIntake intake;
   Coord answer;

@@ -1,11 +1,9 @@
-"""Checks a Windows build of the tool as a download: a console program that
-starts on Windows XP (the 64-bit one on XP x64), importing only functions of
-the allowlist that old Windows has, and carries its manifest and version.
-objdump lists the imports with their hints in binutils 2.40 and with an
-ordinal column before them from 2.44 on; a list it no longer gives fails.
+"""Checks a Windows build of the tool as a download: a console program that starts on Windows XP
+(the 64-bit one on XP x64), importing only functions of the allowlist that old Windows has, and
+carries its manifest and version. objdump lists the imports with their hints in binutils 2.40 and
+with an ordinal column before them from 2.44 on; a list it no longer gives fails.
 
-    python3 check_windows_binary.py <objdump> <quorvane.exe> <version> <allowlist>
-"""
+    python3 check_windows_binary.py <objdump> <quorvane.exe> <version> <allowlist>"""
 
 import re, subprocess, sys
 
