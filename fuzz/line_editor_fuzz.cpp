@@ -1,6 +1,6 @@
 // The line editor on arbitrary keys against a model of its line: the text, the
-// beeps of refused deletes, and, while it fits the screen below the prompt's
-// row, its cells, the cursor after it and blanks after that.
+// beeps of refused deletes, the cursor hidden while it draws, and, while the line
+// fits the screen below the prompt's row, its cells, the cursor after it and blanks.
 
 #include <algorithm>
 #include <cstdint>
@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   testing::queueKeys("\r");
 
+  testing::simulatedConsole.writesShown = 0;
   check(editLine() == text, "the text returned");
+  check(testing::simulatedConsole.writesShown == 0, "the cursor hidden while the line is drawn");
   check(testing::simulatedConsole.beeps.size() == beeps, "a beep for each refused delete");
   check(testing::simulatedConsole.outsideBuffer == 0, "a call outside the buffer");
   // While the line never reached the bottom-right cell, nothing scrolls, the

@@ -52,23 +52,6 @@ TEST_F(LineEntryTest, EndsAtEnterOrCtrlEnterAndRestoresTheCursorsVisibility) {
   }
 }
 
-// An insert scrolls only when its redrawn tail runs past the bottom-right cell;
-// the cursor stands after the inserted byte.
-TEST_F(LineEntryTest, AtTheBottomRightCell) {
-  for (const std::string tail : {"123456789", "1234567890"}) {
-    SetUp();
-    const int row = tail.size() == 10 ? 23 : 24;
-    queueKeys(tail + "<Home>x");
-    EXPECT_EQ(edit(24, std::string(70, '>'), {},
-                   [row](std::size_t) {
-                     EXPECT_EQ(screenRow(row), std::string(70, '>') + "x123456789");
-                     EXPECT_EQ(simulatedConsole.scrollCalls, 24 - row);
-                     expectCursor(71, row);
-                   }),
-              "x" + tail);
-  }
-}
-
 // Before a key or between two, the user scrolls a tall buffer's window, or
 // Windows Terminal resizes a buffer that is its window (between writes too): the
 // rows from the first line the buffer holds to the cursor are the last written.

@@ -144,15 +144,17 @@ def tmux(*args):
                           capture_output=True, timeout=20).stdout
 
 
-def layout(lines, columns, rows):
-    """The rows `lines` leave on a blank screen, wrapped cell by cell (one that
-    fills its last cell leaves the next row empty), and the cursor after them."""
-    cells = []
-    for line in lines:
+def layout(lines, columns, rows, at=None):
+    """Rows `lines` leave on a blank screen, wrapped cell by cell, and the cursor `at` cells into
+    the last (None: past it); a full row leaves the next empty, the last once the cursor is past."""
+    cells, past = [], at is None or at >= len(lines[-1])  # the cursor past the last line
+    for n, line in enumerate(lines):
+        first = len(cells)  # the row the line starts on
         cells += [line[i:i + columns] for i in range(0, len(line), columns)]
-        cells += [""] * (len(line) % columns == 0)
+        cells += [""] * (len(line) % columns == 0 and (n + 1 < len(lines) or past))
     shown = [row.rstrip(" ") for row in cells[-rows:]]
-    return shown + [""] * (rows - len(shown)), (len(lines[-1]) % columns, len(shown) - 1)
+    at, first = len(lines[-1]) if at is None else at, first - (len(cells) - len(shown))
+    return shown + [""] * (rows - len(shown)), (at % columns, first + at // columns)
 
 
 class Pane:
@@ -208,11 +210,7 @@ class Pane:
     def expect(self, lines, at=None, reading=False):
         """Waits for the picture of `lines`, the cursor on the cell `at` cells into the last
         (after it: None), and the tool `reading`."""
-        rows, cursor = layout(lines, self.columns, self.rows)
-        if at is not None:
-            first = cursor[1] - len(lines[-1]) // self.columns  # the row the last line starts on
-            cursor = (at % self.columns, first + at // self.columns)
-        wanted = (rows, cursor)
+        wanted = layout(lines, self.columns, self.rows, at)
         self.test.assertEqual(self.until(lambda p: p == wanted and (self.reads() or not reading)),
                               wanted)
         self.test.assertTrue(self.reads() or not reading, "the terminal echoes what the tool reads")

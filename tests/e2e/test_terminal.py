@@ -8,7 +8,7 @@ from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT
 
 ASCII, UPPER = bytes(range(0x20, 0x7F)).decode(), bytes(range(0x80, 0x100)).decode("cp437")
 LAST = "8" + " " * 61 + "9"  # with the prompt, to the last column of 80
-WRAPPED = ("0" * 66 + "9" + "abcdefghij" * 3)[:90]
+WRAPPED, FIELD = ("0" * 66 + "9" + "abcdefghij" * 3)[:90], " " * 61 + "9"
 # Edits at the prompt: the entries refused first; the steps (keys pressed or a string typed; the
 # text the prompt's row then shows; the cursor's place in it); the value patched. Delete at the
 # entry's end is refused with the bell; keys that have a code of their own, and Up on the entry's
@@ -32,6 +32,10 @@ EDITS = [
     (["", "0 50", "100", "&H64", "99.5", "1e2", "-1", "0x5", *"0000"],
      [(WRAPPED[:63], WRAPPED[:63], 63), (WRAPPED[63:], WRAPPED, 90), (["Up"], WRAPPED, 10),
       (["Down"], WRAPPED, 90)], 9),
+    # On the bottom row, inserts at the entry's start: one whose tail ends in the last cell
+    # scrolls nothing, one that runs past it a row. Its first field counts.
+    (["0"] * 12, [(FIELD, FIELD, 62), (["Home"], FIELD, 0), ("4", "4" + FIELD, 1),
+                  ("2", "42" + FIELD, 2)], 42),
 ]
 
 
@@ -91,6 +95,17 @@ class TerminalTest(e2e.Case):
             end = [""] if typed else ["EXIT=0", ""]
             pane.expect(HEAD + [e2e.current(data, 0), *shown, DONE, ANY_KEY, *end], reading=bool(typed))
             self.assertBytes(path, e2e.patched(data, 0, 50))
+
+    def test_output_redirected_while_the_keys_come_from_the_terminal(self):  # echo as bytes
+        path, data = self.sample(0)
+        pane = e2e.Pane(self, f"{e2e.shell(path)} >out; echo EXIT=$?; exec sleep 600")
+        pane.until(bool, pane.reads)
+        pane.press("50\r")
+        out = pane.until(lambda t: ANY_KEY.encode() in t, lambda: open(self.path("out"), "rb").read())
+        pane.press("x")  # typed with the answer, it would be a key typed ahead: no end of the wait
+        self.assertIn("EXIT=0", pane.until(lambda picture: "EXIT=0" in picture[0])[0])
+        self.assertDialogue(out, e2e.current(data, 0), PROMPT + "50", DONE, ANY_KEY)
+        self.assertBytes(path, e2e.patched(data, 0, 50))
 
     def test_every_line_holds_its_place_when_the_terminal_is_resized(self):
         # The terminal grows, shrinks, widens or narrows at the prompt after a refusal, in

@@ -100,6 +100,7 @@ bool getConsoleScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
 bool writeConsoleOutput(ConsoleHandle handle, const CharCell* cells, Coord size, Coord origin,
                         SmallRect& target) {
   if (!isScreen(handle)) return false;
+  console.writesShown += console.screen.cursorInfo.visible ? 1 : 0;
   return countedIfOutside({target.left, target.top}) &&
          countedIfOutside({target.right, target.bottom}) &&
          writeCells(console.screen, cells, size, origin, target);

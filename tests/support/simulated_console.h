@@ -25,7 +25,8 @@ struct SimulatedConsole {
   std::function<void(int wait)> onWait;  // at each wait for input, counted from 1
   std::vector<std::uint32_t> waits;      // the length of each wait, in ms
   std::vector<std::pair<std::uint32_t, std::uint32_t>> beeps;  // frequency, ms
-  int scrollCalls = 0, outsideBuffer = 0;  // the calls that scrolled, or named a cell outside
+  // The calls that scrolled, named a cell outside, or wrote cells while the cursor showed.
+  int scrollCalls = 0, outsideBuffer = 0, writesShown = 0;
 };
 
 // The one console; a fresh one has both handles redirected, nothing queued,
