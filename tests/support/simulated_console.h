@@ -29,8 +29,7 @@ struct SimulatedConsole {
   int scrollCalls = 0, outsideBuffer = 0, writesShown = 0;
 };
 
-// The one console; a fresh one has both handles redirected, nothing queued,
-// written or failing.
+// The one console; a fresh one has both handles redirected and nothing queued or written.
 inline SimulatedConsole simulatedConsole;
 // Standard output becomes a screen buffer showing its first windowRows rows.
 void useScreen(int columns, int rows, int windowRows);

@@ -17,11 +17,6 @@ constexpr std::uint8_t esc = 0x1B;
 // Longer escape sequences are not key presses: they are dropped.
 constexpr std::size_t longestSequence = 32;
 
-constexpr std::uint32_t ctrl = leftCtrlPressed;
-constexpr std::uint32_t alt = leftAltPressed;
-constexpr std::uint32_t shift = shiftPressed;
-constexpr std::uint32_t enhanced = enhancedKey;
-
 // How an escape sequence begins after its Esc.
 enum class Introducer : std::uint8_t {
   csi,           // Esc [
@@ -47,29 +42,29 @@ using enum Introducer;
 constexpr std::array<KeySequence, 42> sequences{{
     // Arrows: Esc [ in the normal cursor mode, Esc O in the application
     // cursor mode (tmux and full-screen programs leave it on at times).
-    {csi, 0, 'A', vkUp, scanUp, 0, enhanced},
-    {csi, 0, 'B', vkDown, scanDown, 0, enhanced},
-    {csi, 0, 'C', vkRight, scanRight, 0, enhanced},
-    {csi, 0, 'D', vkLeft, scanLeft, 0, enhanced},
-    {ss3, 0, 'A', vkUp, scanUp, 0, enhanced},
-    {ss3, 0, 'B', vkDown, scanDown, 0, enhanced},
-    {ss3, 0, 'C', vkRight, scanRight, 0, enhanced},
-    {ss3, 0, 'D', vkLeft, scanLeft, 0, enhanced},
+    {csi, 0, 'A', vkUp, scanUp, 0, enhancedKey},
+    {csi, 0, 'B', vkDown, scanDown, 0, enhancedKey},
+    {csi, 0, 'C', vkRight, scanRight, 0, enhancedKey},
+    {csi, 0, 'D', vkLeft, scanLeft, 0, enhancedKey},
+    {ss3, 0, 'A', vkUp, scanUp, 0, enhancedKey},
+    {ss3, 0, 'B', vkDown, scanDown, 0, enhancedKey},
+    {ss3, 0, 'C', vkRight, scanRight, 0, enhancedKey},
+    {ss3, 0, 'D', vkLeft, scanLeft, 0, enhancedKey},
     // Home and End: xterm's letter forms in both cursor modes, the VT220
     // forms of tmux, screen and the Linux console, and rxvt's.
-    {csi, 0, 'H', vkHome, scanHome, 0, enhanced},
-    {ss3, 0, 'H', vkHome, scanHome, 0, enhanced},
-    {csi, 1, '~', vkHome, scanHome, 0, enhanced},
-    {csi, 7, '~', vkHome, scanHome, 0, enhanced},
-    {csi, 0, 'F', vkEnd, scanEnd, 0, enhanced},
-    {ss3, 0, 'F', vkEnd, scanEnd, 0, enhanced},
-    {csi, 4, '~', vkEnd, scanEnd, 0, enhanced},
-    {csi, 8, '~', vkEnd, scanEnd, 0, enhanced},
+    {csi, 0, 'H', vkHome, scanHome, 0, enhancedKey},
+    {ss3, 0, 'H', vkHome, scanHome, 0, enhancedKey},
+    {csi, 1, '~', vkHome, scanHome, 0, enhancedKey},
+    {csi, 7, '~', vkHome, scanHome, 0, enhancedKey},
+    {csi, 0, 'F', vkEnd, scanEnd, 0, enhancedKey},
+    {ss3, 0, 'F', vkEnd, scanEnd, 0, enhancedKey},
+    {csi, 4, '~', vkEnd, scanEnd, 0, enhancedKey},
+    {csi, 8, '~', vkEnd, scanEnd, 0, enhancedKey},
     // The rest of the editing block.
-    {csi, 2, '~', vkInsert, scanInsert, 0, enhanced},
-    {csi, 3, '~', vkDelete, scanDelete, 0, enhanced},
-    {csi, 5, '~', vkPrior, scanPrior, 0, enhanced},
-    {csi, 6, '~', vkNext, scanNext, 0, enhanced},
+    {csi, 2, '~', vkInsert, scanInsert, 0, enhancedKey},
+    {csi, 3, '~', vkDelete, scanDelete, 0, enhancedKey},
+    {csi, 5, '~', vkPrior, scanPrior, 0, enhancedKey},
+    {csi, 6, '~', vkNext, scanNext, 0, enhancedKey},
     // F1 to F4: Esc O (xterm, VTE, tmux) and the VT100-era 11~ to 14~
     // (rxvt, PuTTY).
     {ss3, 0, 'P', vkF1, scanF1, 0, 0},
@@ -96,7 +91,7 @@ constexpr std::array<KeySequence, 42> sequences{{
     {linuxConsole, 0, 'D', vkF1 + 3, scanF1 + 3, 0, 0},
     {linuxConsole, 0, 'E', vkF1 + 4, scanF1 + 4, 0, 0},
     // Shift+Tab, the back tab.
-    {csi, 0, 'Z', vkTab, scanTab, '\t', shift},
+    {csi, 0, 'Z', vkTab, scanTab, '\t', shiftPressed},
 }};
 
 KeyEventRecord makeKey(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint8_t character,
@@ -145,7 +140,7 @@ KeyEventRecord singleByteKey(std::uint8_t byte) {
   const bool control = byte < 0x20;
   const LayoutKey key = layoutKeyFor(control ? ctrlCharacter(byte) : byte);
   return makeKey(key.virtualKey, key.scanCode, byte,
-                 (control ? ctrl : 0) | (key.shifted ? shift : 0));
+                 (control ? leftCtrlPressed : 0) | (key.shifted ? shiftPressed : 0));
 }
 
 const KeySequence* findSequence(Introducer introducer, int number, std::uint8_t finalByte) {
@@ -232,7 +227,8 @@ std::optional<std::uint32_t> modifierState(int parameter) {
   if (parameter < 0) return 0;
   if (parameter < 1 || parameter > 16) return std::nullopt;
   const int bits = parameter - 1;
-  return ((bits & 1) != 0 ? shift : 0) | ((bits & 2) != 0 ? alt : 0) | ((bits & 4) != 0 ? ctrl : 0);
+  return ((bits & 1) != 0 ? shiftPressed : 0) | ((bits & 2) != 0 ? leftAltPressed : 0) |
+         ((bits & 4) != 0 ? leftCtrlPressed : 0);
 }
 
 // The key of a table row with modifiers added; none without either.
@@ -335,7 +331,7 @@ DecodedKey decodeEscape(std::span<const std::uint8_t> bytes, bool moreMayFollow,
         if (bytes.size() > 2) return ignored(bytes.size());
         {
           KeyEventRecord key = singleByteKey(introducer);
-          key.controlKeyState |= alt;
+          key.controlKeyState |= leftAltPressed;
           return found(key, 2);
         }
       case SequenceShape::broken:
@@ -353,7 +349,7 @@ DecodedKey decodeEscape(std::span<const std::uint8_t> bytes, bool moreMayFollow,
   DecodedKey inner = decodeFrom(bytes.subspan(1), moreMayFollow, false);
   if (inner.status == DecodeStatus::needMore) return inner;
   ++inner.consumed;
-  inner.key.controlKeyState |= alt;
+  inner.key.controlKeyState |= leftAltPressed;
   return inner;
 }
 
