@@ -1,7 +1,7 @@
 """The tool in a tmux pane, natively and in Wine's console: where the lines land, wrap and
 scroll, the line editor's keys, the ends of a run and the terminal the shell gets back."""
 
-import os, re, signal
+import fcntl, os, re, select, signal, struct, subprocess, termios
 
 import e2e
 from e2e import ANY_KEY, DONE, HEAD, INVALID, NO_FILE, PROMPT
@@ -96,6 +96,30 @@ class TerminalTest(e2e.Case):
             pane.expect(HEAD + [e2e.current(data, 0), *shown, DONE, ANY_KEY, *end], reading=bool(typed))
             self.assertBytes(path, e2e.patched(data, 0, 50))
 
+    def test_a_terminal_that_never_answers_where_its_cursor_is(self):
+        # The tool asks, waits a moment, then starts on a fresh line at the bottom; the keys
+        # typed while it waits are its first. Each key is drawn with the cursor hidden, in few
+        # bytes, moving from where the cursor stands (the terminal adds a CR before each LF).
+        if e2e.WINE:
+            self.skipTest("Wine's console answers for the tool: it asks the terminal nothing")
+        path, data = self.sample(1)
+        master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 25, 80, 0, 0))
+        tool = subprocess.Popen(e2e.argv(path), stdin=slave, stdout=slave, stderr=slave,
+                                preexec_fn=lambda: (os.setsid(), fcntl.ioctl(0, termios.TIOCSCTTY)))
+        self.addCleanup(tool.kill)
+        shown, hidden = [], lambda bytes: b"\x1b[?25l" + bytes + b"\x1b[?25h"
+        for ends, typed in ((b"\x1b[6n", b"4"), (hidden(b"4"), b"\x7f"),
+                            (b"\x1b[D\x1b[?25h", b"50\r"), (ANY_KEY.encode(), b"x")):
+            shown.append(b"")
+            while ends not in shown[-1] and len(shown[-1]) < 65536 and select.select(
+                    [master], [], [], e2e.TIMEOUT)[0]:  # a tool that stops or runs away fails
+                shown[-1] += os.read(master, 4096)
+            os.write(master, typed)
+        self.assertEqual((tool.wait(e2e.TIMEOUT), shown[0], shown[1][:10], shown[2]),
+                         (0, b"\x1b[6n", b"\r\r\n\x1b[25;1H", hidden(b"\x1b[D \x1b[D")))
+        self.assertBytes(path, e2e.patched(data, 1, 50))
+
     def test_output_redirected_while_the_keys_come_from_the_terminal(self):  # echo as bytes
         path, data = self.sample(0)
         pane = e2e.Pane(self, f"{e2e.shell(path)} >out; echo EXIT=$?; exec sleep 600")
@@ -143,6 +167,23 @@ class TerminalTest(e2e.Case):
                 holds(50)
                 pane.close()
 
+    def test_a_run_ended_in_the_background_leaves_the_terminal_to_the_foreground(self):
+        # Started as a background job, the tool asks no cursor and starts on a fresh line at the
+        # bottom; then another program has the terminal raw, the cursor hidden, when the tool
+        # is ended: both stay as that one set them.
+        if e2e.WINE:
+            self.skipTest("Wine's console goes with the program: it shares no terminal")
+        path, data = self.sample(0)
+        job = (f"printf partial; set -m; {e2e.shell(path)} & until [ -e go ]; do sleep 0.1; done; stty raw -echo;"
+               " printf '\\33[?25l'; stty -a >before; kill %1; wait; stty -a >after; echo ENDED")
+        pane = e2e.Pane(self, f"bash {self.write(job.encode(), 'job')}; exec sleep 600")
+        pane.expect(["partial"] + [""] * 23 + HEAD + [e2e.current(data, 0), PROMPT])  # below
+        self.write(b"", "go")
+        pane.until(lambda picture: "ENDED" in "".join(picture[0]))
+        with open(self.path("before")) as before, open(self.path("after")) as after:
+            self.assertEqual((after.read(), e2e.tmux("display", "-p", "-t", pane.name,
+                              "#{cursor_flag}")), (before.read(), "0\n"))
+
     def test_every_end_leaves_the_shell_its_terminal(self):
         # (where, how the run ends there; the exit code the shell shows). Ctrl+C and Ctrl+\
         # end it at once; a close or shut-down is the key at the key wait, and at the prompt
@@ -159,7 +200,8 @@ class TerminalTest(e2e.Case):
             ends = (("prompt", ["Ctrl+C"], r"\d+"),)
         for index, (where, end, code) in enumerate(ends):
             pane, lines, holds = self.dialogue(
-                index, "trap '' HUP; " * (where == "ignored") + "trap : INT QUIT; stty -a >before; ")
+                index, "trap '' HUP; " * (where == "ignored") + "trap : INT QUIT; stty -a >before; "
+                "printf '\\33[31m\\33[?25l'; ")  # red, the cursor hidden, as another program left it
             tool = lambda: int((set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}).pop())
             if where != "prompt":
                 pane.press(["Ctrl+S", "Ctrl+Z", "7", "7", "Enter"])
@@ -172,7 +214,10 @@ class TerminalTest(e2e.Case):
             ended = lambda picture: any(re.fullmatch(f".*EXIT={code}", row) for row in picture[0])
             self.assertTrue(ended(pane.until(ended)), pane.picture())
             holds(77 if where == "key wait" else None)
-            if end != signal.SIGKILL:
+            if end != signal.SIGKILL:  # the colours reset (Wine's console keeps its own), the cursor shown
+                self.assertRegex(e2e.tmux("capture-pane", "-ep", "-t", pane.name, ";", "display",
+                                          "-p", "-t", pane.name, "#{cursor_flag}"),
+                                 r"\x1b\[39m[^\x1b]*" * (not e2e.WINE) + r"EXIT=[^\n]*\n+1\n$")
                 with open(self.path("before")) as before, open(self.path("after")) as after:
                     self.assertEqual(after.read(), before.read())
 
