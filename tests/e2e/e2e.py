@@ -231,6 +231,9 @@ class Pane:
     def rang(self):  # whether a bell sounded in the pane since it started
         return tmux("display-message", "-p", "-t", self.name, "#{window_bell_flag}") == "1\n"
 
+    def cursor_shown(self):
+        return tmux("display-message", "-p", "-t", self.name, "#{cursor_flag}") == "1\n"
+
     def processes(self, command="."):
         """The processes of the pane whose command line matches `command`."""
         return subprocess.run(["pgrep", "-s", self.session, "-f", command], text=True,
