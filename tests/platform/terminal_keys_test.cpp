@@ -69,14 +69,15 @@ TEST(KeyDecoder, EachSequenceGivesItsKey) {
 }
 
 TEST(KeyDecoder, AnythingElseIsIgnoredWhole) {
-  // unknown or broken sequences (rxvt's Ctrl+Shift keys end in @), bytes that are no UTF-8,
-  // overlong forms, surrogates, characters of each length the code page lacks
+  // unknown sequences (rxvt's Ctrl+Shift keys end in @), broken ones up to the key that broke
+  // them (Backspace, Ctrl+A), bytes that are no UTF-8, overlong forms, surrogates, characters
+  // of each length the code page lacks
   // clang-format off
   const std::pair<std::string, std::size_t> garbage[] = {
       {"\x1b[200~", 6}, {"\x1b[?1;2c", 7}, {"\x1b[1;2;3A", 8}, {"\x1b[3;99~", 7}, {"\x1b[1 q", 5},
-      {"\x1bOx", 3}, {"\x1b[[\x01", 3}, {"\x1b[" + std::string(40, '1'), 42}, {"\xff", 1},
-      {"\xc0\x80", 1}, {"\xed\xa0\x80", 3}, {"\xc3\x41", 1}, {"\xe2\x82\xac", 3}, {"\x1b[23@", 5},
-      {"\x80", 1}, {"\xf0\x9f\x8e\xae", 4}};
+      {"\x1bOx", 3}, {"\x1b[\x7f", 2}, {"\x1b[[\x01", 3}, {"\x1b[" + std::string(40, '1'), 42},
+      {"\xff", 1}, {"\xc0\x80", 1}, {"\xed\xa0\x80", 3}, {"\xc3\x41", 1}, {"\xe2\x82\xac", 3},
+      {"\x1b[23@", 5}, {"\x80", 1}, {"\xf0\x9f\x8e\xae", 4}};
   // clang-format on
   for (const auto& [bytes, consumed] : garbage) {
     EXPECT_EQ(std::pair(decode(bytes).status, decode(bytes).consumed),
