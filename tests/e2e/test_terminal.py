@@ -188,28 +188,35 @@ class TerminalTest(e2e.Case):
         # (where, how the run ends there; the exit code the shell shows). Ctrl+C and Ctrl+\
         # end it at once; a close or shut-down is the key at the key wait, and at the prompt
         # ends the run once its grace is over. Ctrl+S and Ctrl+Z stop neither the output nor
-        # the tool, nor does a hang-up the shell had it ignore, as nohup does. Killed at the
-        # key wait, the tool has the six bytes on the disk; nothing gives the terminal back.
+        # the tool, nor does a hang-up the shell had it ignore, as nohup does ("nohup"): the
+        # terminal's end does, a resize before it. Killed at the key wait, the tool has the six
+        # bytes on the disk; nothing gives the terminal back.
         ends = (("key wait", "x", "0"), ("key wait", ["Ctrl+C"], "130"),
                 ("prompt", ["Ctrl+C"], "130"), ("key wait", ["Ctrl+\\"], "131"),
                 ("prompt", ["Ctrl+\\"], "131"), ("prompt", signal.SIGTERM, "143"),
                 ("key wait", signal.SIGTERM, "0"), ("prompt", signal.SIGHUP, "129"),
                 ("key wait", signal.SIGHUP, "0"), ("key wait", signal.SIGKILL, "137"),
-                ("ignored", signal.SIGHUP, "0"))
+                ("prompt", "nohup", None), ("key wait", "nohup", None))
         if e2e.WINE:  # its console leaves Ctrl+C to the terminal
             ends = (("prompt", ["Ctrl+C"], r"\d+"),)
         for index, (where, end, code) in enumerate(ends):
             pane, lines, holds = self.dialogue(
-                index, "trap '' HUP; " * (where == "ignored") + "trap : INT QUIT; stty -a >before; "
+                index, "trap '' HUP; " * (end == "nohup") + "trap : INT QUIT; stty -a >before; "
                 "printf '\\33[31m\\33[?25l'; ")  # red, the cursor hidden, as another program left it
-            tool = lambda: int((set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}).pop())
+            tools = lambda: set(pane.processes(re.escape(e2e.TOOL))) - {pane.session}
+            tool = lambda: int(tools().pop())
             if where != "prompt":
                 pane.press(["Ctrl+S", "Ctrl+Z", "7", "7", "Enter"])
                 pane.expect(lines[:-1] + [PROMPT + "77", DONE, ANY_KEY, ""], reading=True)
-            if where == "ignored":  # as a key it would end the run
-                os.kill(tool(), end)
+            if end == "nohup":
+                os.kill(tool(), signal.SIGHUP)
                 pane.idles()
-                where, end = "key wait", "x"
+                e2e.tmux("resize-window", "-t", pane.name, "-y", "20")
+                e2e.tmux("kill-session", "-t", "=" + pane.name)  # the terminal's end
+                self.assertFalse(pane.until(lambda pids: not pids, tools), "the tool stays")
+                subprocess.run(["kill", *pane.processes()])  # the shell's sleep after it
+                holds(77 if where == "key wait" else None)
+                continue
             os.kill(tool(), end) if isinstance(end, signal.Signals) else pane.press(end)
             ended = lambda picture: any(re.fullmatch(f".*EXIT={code}", row) for row in picture[0])
             self.assertTrue(ended(pane.until(ended)), pane.picture())

@@ -218,9 +218,11 @@ void catchUpWithTerminal() {
 }
 
 // Reads and decodes what standard input's terminal has sent; whether a key
-// is waiting.
+// is waiting. The input's end is the terminal's hang-up.
 bool readKeys() {
+  const bool endedBefore = session.inputEnded;
   readAndDecode(STDIN_FILENO, session.intake, session.inputEnded);
+  if (session.inputEnded && !endedBefore) answerHangUp();
   return !session.intake.keys.empty();
 }
 

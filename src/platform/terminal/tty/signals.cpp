@@ -116,6 +116,10 @@ void setControlRoutine(ConsoleControlRoutine routine, bool add) {
   catchControlSignals();
 }
 
+void answerHangUp() {
+  if (graceSignal.load() == 0) onControlSignal(SIGHUP);
+}
+
 void catchResizes() { install(SIGWINCH, onResize); }
 
 bool resizeNoted() { return resized.load(); }

@@ -33,6 +33,11 @@ void ignoreBrokenPipe();
 // one kept (remove). Catches the signals.
 void setControlRoutine(ConsoleControlRoutine routine, bool add);
 
+// The terminal is gone though no SIGHUP came (it was ignored, as under
+// nohup): nothing can be typed any more, so the hang-up is answered as the
+// signal would be, unless a close or shut-down is being answered already.
+void answerHangUp();
+
 // Notes each SIGWINCH, the terminal's word that it has another size; the
 // signal also cuts a wait short.
 void catchResizes();
