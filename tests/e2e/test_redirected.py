@@ -75,6 +75,9 @@ class RedirectedTest(e2e.Case):
         self.assertBytes(samples[1][0], samples[1][1])
         self.run_tool(stdin=b"43\n", command=e2e.argv() + [os.path.relpath(samples[2][0], self.folder)])
         self.assertBytes(samples[2][0], e2e.patched(samples[2][1], 1, 43))
+        short, data = self.sample(0, names=("r",))  # a name of one character
+        self.run_tool(stdin=b"44\n", command=e2e.argv() + ["r"])
+        self.assertBytes(short, e2e.patched(data, 0, 44))
         if e2e.WINE:
             self.run_tool([self.path(FOLDERS[2], "RPG_*.exe")], b"7\n")
             self.assertBytes(samples[0][0], e2e.patched(samples[0][1], 1, 7))
