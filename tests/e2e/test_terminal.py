@@ -189,9 +189,9 @@ class TerminalTest(e2e.Case):
         # (where, how the run ends there; the exit code the shell shows). Ctrl+C and Ctrl+\
         # end it at once; a close or shut-down is the key at the key wait, and at the prompt
         # ends the run once its grace is over. Ctrl+S and Ctrl+Z stop neither the output nor
-        # the tool, nor does a hang-up the shell had it ignore, as nohup does ("nohup"): the
-        # terminal's end does, a resize before it. Killed at the key wait, the tool has the six
-        # bytes on the disk; nothing gives the terminal back.
+        # the tool, nor does a hang-up the shell had it ignore, as nohup does ("nohup"); the
+        # terminal's end then does, after a resize too. Killed at the key wait, the tool has the
+        # six bytes on the disk; nothing gives the terminal back.
         ends = (("key wait", "x", "0"), ("key wait", ["Ctrl+C"], "130"),
                 ("prompt", ["Ctrl+C"], "130"), ("key wait", ["Ctrl+\\"], "131"),
                 ("prompt", ["Ctrl+\\"], "131"), ("prompt", signal.SIGTERM, "143"),
