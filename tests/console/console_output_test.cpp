@@ -44,6 +44,7 @@ TEST_F(ConsoleOutputTest, WritesLandWrapAndScroll) {
       {"then writes", {0, 24}, {full, "x", "y"}, {{23, full}, {24, "xy"}}, {2, 24}, 1},
       {"past the bottom right", {78, 24}, {"abc"}, {{23, std::string(78, ' ') + "ab"}, {24, "c"}}, {1, 24}, 1},
       {"control bytes", {0, 0}, {"ab\bc\tx\ay"}, {{0, "ac      xy"}}, {10, 0}, 0},
+      {"a tab after a wrap", {78, 0}, {"abc\tx"}, {{0, std::string(78, ' ') + "ab"}, {1, "c       x"}}, {9, 1}, 0},
       {"many at once", {0, 0}, {manyLines}, {{0, "20"}, {1, "21"}, {2, "22"}, {3, "23"}, {4, "24"}}, {0, 24}, 1},
       {"more than the buffer at once", {0, 0}, {manyLines + std::string(25, '\n')}, {}, {0, 24}, 0},
       // a taller buffer: the region and the window slide down it, no cell moving, to its end;
